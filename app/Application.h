@@ -1,0 +1,2 @@
+#pragma once
+// The program-wide object; filled in by the application shell.

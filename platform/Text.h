@@ -1,0 +1,18 @@
+#pragma once
+// Character services of the ANSI code page the program's texts are in.
+// Windows: the system's CharLowerA. POSIX: the tables of CodePages.h for
+// the code page chosen with SetAnsiCodePage (the language's, 1252 until set).
+
+#include <cstddef>
+
+namespace platform {
+
+int AnsiCodePage();
+// POSIX only: the language library in use decides the code page.
+// Windows ignores it; the system's ANSI code page holds there.
+void SetAnsiCodePage(int codePage);
+
+void LowerAnsi(char* s, size_t n);
+unsigned char LowerAnsiChar(unsigned char c);
+
+}  // namespace platform
