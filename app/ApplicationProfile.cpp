@@ -25,6 +25,7 @@ struct ApplicationProfile::Cache {
 namespace {
 
 constexpr size_t kModuleNameMax = 260;
+constexpr size_t kMaxMissingElements = 1024;
 
 // A list index as the list keys spell it: decimal without leading zeros.
 bool ParseIndex(std::string_view name, uint32_t& index) {
@@ -240,10 +241,11 @@ void ApplicationProfile::readList(StrList& list, const char* section) const {
     int count = doc->getInt(section, "count", 0);
     if (count <= 0) return;
     int64_t n = count;
-    // A count beyond what the section holds is damage, not a list: read up
-    // to the last numbered key, so a count of two billion costs nothing.
+    // A count far beyond what the section holds is damage, not a list: read
+    // up to the last numbered key, so that a count of two billion costs
+    // nothing. A few missing keys read as empty elements.
     std::vector<AStr> names = doc->lineNames(section);
-    if (static_cast<uint64_t>(count) > names.size()) {
+    if (static_cast<uint64_t>(count) > names.size() + kMaxMissingElements) {
         std::vector<uint32_t> present = IndicesPresent(*doc, section, count);
         n = present.empty() ? 0 : int64_t(present.back()) + 1;
     }

@@ -74,8 +74,9 @@ public:
     int deleteKey(const char* section, const char* key);
 
     // Empties the list and reads "count" elements from keys "0", "1", ...,
-    // a missing key giving an empty element. A count larger than the keys
-    // of the section can hold stops after the last numbered key present.
+    // a missing key giving an empty element. A count that exceeds the keys
+    // of the section by more than a thousand stops after the last numbered
+    // key present.
     void readList(StrList& list, const char* section) const;
     // With clear set the whole section goes first; otherwise "count" and
     // the keys "0" to the old count - 1. Then, for a list that is not empty,

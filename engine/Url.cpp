@@ -1,0 +1,726 @@
+#include "engine/Url.h"
+
+#include <cstring>
+#include <vector>
+
+namespace url {
+namespace {
+
+struct SchemeInfo {
+    std::string_view name;
+    int scheme;
+    uint32_t service;
+    uint16_t defaultPort;
+    bool hierarchical;  // has an authority and a path of segments
+};
+
+constexpr SchemeInfo kSchemes[] = {
+    {"ftp", kSchemeFtp, kServiceFtp, 21, true},
+    {"gopher", kSchemeGopher, kServiceGopher, 70, true},
+    {"http", kSchemeHttp, kServiceHttp, 80, true},
+    {"https", kSchemeHttps, kServiceHttps, 443, true},
+    {"file", kSchemeFile, kServiceFile, 0, true},
+    {"news", kSchemeNews, kServiceNews, 0, false},
+    {"mailto", kSchemeMailto, kServiceMailto, 0, false},
+    {"socks", kSchemeSocks, kServiceUnknown, 1080, false},
+    {"javascript", kSchemeJavascript, kServiceUnknown, 0, false},
+    {"vbscript", kSchemeVbscript, kServiceUnknown, 0, false},
+    {"res", kSchemeRes, kServiceUnknown, 0, false},
+};
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+const SchemeInfo* infoOfName(std::string_view name)
+{
+    for (const SchemeInfo& s : kSchemes)
+        if (equalsAsciiNoCase(s.name, name))
+            return &s;
+    return nullptr;
+}
+
+const SchemeInfo* infoOfScheme(int scheme)
+{
+    for (const SchemeInfo& s : kSchemes)
+        if (s.scheme == scheme)
+            return &s;
+    return nullptr;
+}
+
+bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+int hexValue(char c)
+{
+    if (isDigit(c))
+        return c - '0';
+    char l = lowerAscii(c);
+    return (l >= 'a' && l <= 'f') ? l - 'a' + 10 : -1;
+}
+
+// Length of the scheme name before its ':', or 0 when the text has none.
+// minLength 2 keeps "C:\dir" a drive path.
+size_t schemeLength(std::string_view s, size_t minLength)
+{
+    if (s.empty() || !isAlpha(s[0]))
+        return 0;
+    size_t i = 1;
+    while (i < s.size() && (isAlpha(s[i]) || isDigit(s[i]) || s[i] == '+' || s[i] == '-' || s[i] == '.'))
+        ++i;
+    if (i >= s.size() || s[i] != ':' || i < minLength)
+        return 0;
+    return i;
+}
+
+bool isDrivePath(std::string_view s)
+{
+    return s.size() >= 3 && isAlpha(s[0]) && s[1] == ':' && (s[2] == '\\' || s[2] == '/');
+}
+
+// Blanks and control bytes around a URL are not part of it, and the tabs
+// and line ends that pages put inside long attribute values neither.
+AStr cleaned(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    AStr r;
+    for (size_t i = b; i < e; ++i)
+        if (s[i] != '\t' && s[i] != '\r' && s[i] != '\n')
+            r += s[i];
+    return r;
+}
+
+bool isUnsafe(unsigned char c)
+{
+    return c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr;
+}
+
+void escapeInto(std::string_view s, AStr& out)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        if (isUnsafe(c)) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+}
+
+// %XX to bytes; "%00" stays, a zero byte would end the URL for every C caller.
+AStr decoded(std::string_view s)
+{
+    AStr r;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            int h = hexValue(s[i + 1]), l = hexValue(s[i + 2]);
+            if (h >= 0 && l >= 0 && (h | l) != 0) {
+                r += static_cast<char>(h * 16 + l);
+                i += 2;
+                continue;
+            }
+        }
+        r += s[i];
+    }
+    return r;
+}
+
+// Removes "." and "x/.." segments. A ".." that would climb above the root
+// (or above a drive, "/C:") is kept, so the caller sees that the page
+// pointed outside the site. "." or ".." as the last segment leaves a
+// final "/".
+AStr removeDots(std::string_view path, bool fileDrive)
+{
+    if (path.empty() || path[0] != '/')
+        return AStr(path);
+    size_t rootLen = 1;
+    if (fileDrive && path.size() >= 3 && isAlpha(path[1]) && path[2] == ':' &&
+        (path.size() == 3 || path[3] == '/'))
+        rootLen = path.size() == 3 ? 3 : 4;
+    // Segments after the root, each kept as a view.
+    std::string_view rest = path.substr(rootLen);
+    std::vector<std::string_view> segs;
+    size_t kept = 0;  // leading ".." segments that could not be removed
+    size_t pos = 0;
+    while (true) {
+        size_t slash = rest.find('/', pos);
+        std::string_view seg = rest.substr(pos, slash == std::string_view::npos ? std::string_view::npos : slash - pos);
+        bool last = slash == std::string_view::npos;
+        if (seg == ".") {
+            if (last)
+                segs.emplace_back();
+        } else if (seg == "..") {
+            if (segs.size() > kept) {
+                segs.pop_back();
+            } else {
+                segs.push_back(seg);
+                ++kept;
+            }
+            if (last)
+                segs.emplace_back();
+        } else {
+            segs.push_back(seg);
+        }
+        if (last)
+            break;
+        pos = slash + 1;
+    }
+    AStr r(path.substr(0, rootLen));
+    for (size_t i = 0; i < segs.size(); ++i) {
+        if (i)
+            r += '/';
+        r += segs[i];
+    }
+    return r;
+}
+
+struct Parts {
+    std::string_view scheme;   // without ':'
+    bool hasAuthority = false;
+    std::string_view authority;
+    std::string_view path;
+    std::string_view query;     // with '?', or empty
+    std::string_view fragment;  // with '#', or empty
+};
+
+// Splits "scheme://authority/path?query#fragment". The text must have a
+// scheme; opaque URLs put everything after ':' into path.
+void parseParts(std::string_view s, size_t schemeLen, bool hierarchical, Parts& p)
+{
+    p.scheme = s.substr(0, schemeLen);
+    std::string_view rest = s.substr(schemeLen + 1);
+    if (!hierarchical) {
+        p.path = rest;
+        return;
+    }
+    if (rest.substr(0, 2) == "//") {
+        p.hasAuthority = true;
+        size_t end = rest.find_first_of("/\\?#", 2);
+        p.authority = rest.substr(2, end == std::string_view::npos ? std::string_view::npos : end - 2);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+    }
+    size_t q = rest.find_first_of("?#");
+    p.path = rest.substr(0, q);
+    if (q == std::string_view::npos)
+        return;
+    rest = rest.substr(q);
+    if (rest[0] == '?') {
+        size_t h = rest.find('#');
+        p.query = rest.substr(0, h);
+        if (h != std::string_view::npos)
+            p.fragment = rest.substr(h);
+    } else {
+        p.fragment = rest;
+    }
+}
+
+bool isHierarchical(std::string_view s, size_t schemeLen)
+{
+    const SchemeInfo* info = infoOfName(s.substr(0, schemeLen));
+    if (info)
+        return info->hierarchical;
+    return s.substr(schemeLen + 1, 2) == "//";
+}
+
+bool encodes(uint32_t flags) { return !(flags & kNoEncode) || (flags & kDecode); }
+
+// Canonical path: separators, decoding, dot segments, escaping.
+AStr canonicalPath(std::string_view path, uint32_t flags, bool file)
+{
+    AStr p(path);
+    char* b = p.resize(p.size());
+    for (size_t i = 0; i < p.size(); ++i)
+        if (b[i] == '\\')
+            b[i] = '/';
+    if (flags & kDecode)
+        p = decoded(p);
+    p = removeDots(p, file);
+    if (!encodes(flags))
+        return p;
+    AStr r;
+    escapeInto(p, r);
+    return r;
+}
+
+AStr canonicalUserInfo(std::string_view s, uint32_t flags)
+{
+    AStr u = (flags & kDecode) ? decoded(s) : AStr(s);
+    if (!encodes(flags))
+        return u;
+    AStr r;
+    escapeInto(u, r);
+    return r;
+}
+
+// Puts the parts back together in canonical form.
+int assemble(const Parts& p, uint32_t flags, AStr& out)
+{
+    bool file = equalsAsciiNoCase(p.scheme, "file");
+    AStr r(p.scheme);
+    r += ':';
+    if (p.hasAuthority) {
+        r += "//";
+        std::string_view a = p.authority;
+        size_t at = a.rfind('@');
+        if (at != std::string_view::npos) {
+            r += canonicalUserInfo(a.substr(0, at), flags);
+            r += '@';
+            a = a.substr(at + 1);
+        }
+        if (!a.empty() && a[0] == '[' && a.find(']') == std::string_view::npos)
+            return -1;
+        r += a;
+    }
+    AStr path = canonicalPath(p.path, flags, file);
+    if (path.empty() && p.hasAuthority && !p.authority.empty() && p.query.empty() && p.fragment.empty())
+        path = "/";
+    r += path;
+    // Decoding covers the whole URL; escaping only the path, since bytes
+    // in a query are the server's business.
+    if (flags & kDecode) {
+        r += decoded(p.query);
+        r += decoded(p.fragment);
+    } else {
+        r += p.query;
+        r += p.fragment;
+    }
+    out = std::move(r);
+    return 0;
+}
+
+bool hasZero(std::string_view s) { return s.find('\0') != std::string_view::npos; }
+
+}  // namespace
+
+uint32_t serviceOfScheme(int scheme)
+{
+    const SchemeInfo* info = infoOfScheme(scheme);
+    return info ? info->service : kServiceUnknown;
+}
+
+int schemeOfService(uint32_t service)
+{
+    if (service == kServiceUnknown)
+        return kSchemeUnknown;
+    for (const SchemeInfo& s : kSchemes)
+        if (s.service == service)
+            return s.scheme;
+    return kSchemeUnknown;
+}
+
+int schemeOfName(std::string_view name)
+{
+    const SchemeInfo* info = infoOfName(name);
+    return info ? info->scheme : kSchemeUnknown;
+}
+
+std::string_view nameOfScheme(int scheme)
+{
+    const SchemeInfo* info = infoOfScheme(scheme);
+    return info ? info->name : std::string_view();
+}
+
+int canonicalize(std::string_view url, uint32_t flags, AStr& out)
+{
+    out.clear();
+    if (hasZero(url))
+        return -1;
+    AStr s = cleaned(url);
+    if (isDrivePath(s))
+        s = "file://" + s;
+    size_t sl = schemeLength(s, 2);
+    if (sl == 0) {
+        // No scheme: nothing to canonicalise against; the caller decides.
+        out = std::move(s);
+        return 0;
+    }
+    std::string_view v = s;
+    if (equalsAsciiNoCase(v.substr(0, sl), "file")) {
+        // Local files: "file://C:/x", "file:///C:/x" and "file:C:\x" name
+        // the same file; without encoding the path takes the local form.
+        std::string_view rest = v.substr(sl + 1);
+        bool slashes = rest.substr(0, 2) == "//";
+        if (slashes)
+            rest = rest.substr(2);
+        if (rest.size() >= 3 && rest[0] == '/' && isDrivePath(rest.substr(1)))
+            rest = rest.substr(1);
+        // "file://server/share" names a share: the local form is "\\server\share".
+        AStr unc;
+        if (slashes && !rest.empty() && rest[0] != '/' && rest[0] != '\\' && !isDrivePath(rest) && !encodes(flags)) {
+            unc = AStr("//") + rest;
+            rest = unc;
+        }
+        AStr path = encodes(flags) ? AStr() : AStr(rest);
+        if (encodes(flags)) {
+            AStr p(rest);
+            if (flags & kDecode)
+                p = decoded(p);
+            char* b = p.resize(p.size());
+            for (size_t i = 0; i < p.size(); ++i)
+                if (b[i] == '\\')
+                    b[i] = '/';
+            escapeInto(p, path);
+        } else {
+            char* b = path.resize(path.size());
+            for (size_t i = 0; i < path.size(); ++i)
+                if (b[i] == '/')
+                    b[i] = '\\';
+        }
+        out = AStr(v.substr(0, sl)) + (slashes ? "://" : ":") + path;
+        return 0;
+    }
+    if (!isHierarchical(v, sl)) {
+        out = std::move(s);
+        return 0;
+    }
+    Parts p;
+    parseParts(v, sl, true, p);
+    return assemble(p, flags, out);
+}
+
+int crack(std::string_view url, uint32_t flags, Cracked& out)
+{
+    out = Cracked();
+    if (url.empty() || hasZero(url))
+        return -1;
+    size_t sl = schemeLength(url, 2);
+    if (sl == 0)
+        return -1;
+    const SchemeInfo* info = infoOfName(url.substr(0, sl));
+    Cracked c;
+    c.scheme = info ? info->scheme : kSchemeUnknown;
+    std::string_view rest = url.substr(sl + 1);
+    bool needsHost = info && info->defaultPort != 0 && info->hierarchical;
+    if (c.scheme == kSchemeFile) {
+        if (rest.substr(0, 2) == "//")
+            rest = rest.substr(2);
+        if (rest.size() >= 3 && rest[0] == '/' && isDrivePath(rest.substr(1)))
+            rest = rest.substr(1);
+        c.path = AStr(rest.substr(0, kMaxPath - 1));
+        char* b = c.path.resize(c.path.size());
+        for (size_t i = 0; i < c.path.size(); ++i)
+            if (b[i] == '/')
+                b[i] = '\\';
+    } else if (rest.substr(0, 2) == "//") {
+        size_t end = rest.find_first_of("/?#", 2);
+        std::string_view a = rest.substr(2, end == std::string_view::npos ? std::string_view::npos : end - 2);
+        std::string_view path = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+        size_t at = a.rfind('@');
+        if (at != std::string_view::npos) {
+            std::string_view ui = a.substr(0, at);
+            size_t colon = ui.find(':');
+            c.user = AStr(ui.substr(0, colon).substr(0, kMaxUser - 1));
+            if (colon != std::string_view::npos)
+                c.password = AStr(ui.substr(colon + 1).substr(0, kMaxPassword - 1));
+            a = a.substr(at + 1);
+        }
+        std::string_view host = a, port;
+        bool hasPort = false;
+        if (!a.empty() && a[0] == '[') {
+            size_t close = a.find(']');
+            if (close == std::string_view::npos)
+                return -1;
+            host = a.substr(0, close + 1);
+            std::string_view after = a.substr(close + 1);
+            if (!after.empty()) {
+                if (after[0] != ':')
+                    return -1;
+                hasPort = true;
+                port = after.substr(1);
+            }
+        } else {
+            size_t colon = a.find(':');
+            if (colon != std::string_view::npos) {
+                host = a.substr(0, colon);
+                hasPort = true;
+                port = a.substr(colon + 1);
+            }
+        }
+        // A host cut to its buffer would be another host: refuse it.
+        if (host.size() > kMaxHost - 1)
+            return -1;
+        if (needsHost && host.empty())
+            return -1;
+        c.host = AStr(host);
+        c.port = info ? info->defaultPort : 0;
+        if (hasPort && !port.empty()) {
+            if (port.size() > 5)
+                return -1;
+            unsigned v = 0;
+            for (char ch : port) {
+                if (!isDigit(ch))
+                    return -1;
+                v = v * 10 + static_cast<unsigned>(ch - '0');
+            }
+            if (v > 65535)
+                return -1;
+            c.port = static_cast<uint16_t>(v);
+        }
+        c.path = AStr(path.substr(0, kMaxPath - 1));
+    } else {
+        if (needsHost)
+            return -1;
+        c.path = AStr(rest.substr(0, kMaxPath - 1));
+    }
+    if (flags & kEscape) {
+        c.path = decoded(c.path);
+        c.user = decoded(c.user);
+        c.password = decoded(c.password);
+    }
+    out = std::move(c);
+    return 0;
+}
+
+int combineRaw(std::string_view base, std::string_view relative, uint32_t flags, AStr& out)
+{
+    out.clear();
+    if (hasZero(base) || hasZero(relative))
+        return -1;
+    AStr rel = cleaned(relative);
+    AStr b = cleaned(base);
+    std::string_view r = rel;
+    size_t bsl = schemeLength(b, 2);
+    size_t rsl = isDrivePath(r) ? 0 : schemeLength(r, 1);
+    bool baseHier = bsl != 0 && isHierarchical(b, bsl);
+
+    AStr merged;
+    if (rsl != 0) {
+        // "http:g" against an http base is the old relative form.
+        bool sameScheme = baseHier && equalsAsciiNoCase(r.substr(0, rsl), std::string_view(b).substr(0, bsl)) &&
+                          r.substr(rsl + 1, 2) != "//";
+        if (!sameScheme) {
+            if (canonicalize(r, flags, out) != 0)
+                return -1;
+            char* o = out.resize(out.size());
+            for (size_t i = 0; i < rsl && i < out.size(); ++i)
+                o[i] = lowerAscii(o[i]);
+            return out.size() < kMaxUrl ? 0 : (out.clear(), -1);
+        }
+        r = r.substr(rsl + 1);
+    } else if (isDrivePath(r)) {
+        if (canonicalize(r, flags, out) != 0)
+            return -1;
+        return out.size() < kMaxUrl ? 0 : (out.clear(), -1);
+    }
+    if (!baseHier)
+        return -1;
+
+    Parts bp;
+    parseParts(b, bsl, true, bp);
+    // The reference's path part, with backslashes as separators.
+    AStr refPath;
+    size_t qpos = r.find_first_of("?#");
+    std::string_view refTail = qpos == std::string_view::npos ? std::string_view() : r.substr(qpos);
+    for (char c : r.substr(0, qpos))
+        refPath += c == '\\' ? '/' : c;
+
+    Parts p;
+    p.scheme = bp.scheme;
+    AStr pathBuf;
+    if (refPath.startsWith("//")) {
+        AStr whole = AStr(bp.scheme) + ":" + refPath + refTail;
+        if (canonicalize(whole, flags, out) != 0)
+            return -1;
+        return out.size() < kMaxUrl ? 0 : (out.clear(), -1);
+    }
+    p.hasAuthority = bp.hasAuthority;
+    p.authority = bp.authority;
+    std::string_view query, fragment;
+    if (!refTail.empty()) {
+        size_t h = refTail.find('#');
+        if (refTail[0] == '?') {
+            query = refTail.substr(0, h);
+            if (h != std::string_view::npos)
+                fragment = refTail.substr(h);
+        } else {
+            fragment = refTail;
+        }
+    }
+    if (refPath.empty()) {
+        pathBuf = bp.path;
+        p.query = refTail.empty() || refTail[0] == '#' ? bp.query : query;
+        p.fragment = fragment;
+        if (refTail.empty())
+            p.fragment = std::string_view();
+    } else {
+        if (refPath[0] == '/') {
+            pathBuf = refPath;
+        } else {
+            std::string_view bpath = bp.path;
+            size_t slash = bpath.rfind('/');
+            pathBuf = slash == std::string_view::npos ? AStr("/") : AStr(bpath.substr(0, slash + 1));
+            pathBuf += refPath;
+        }
+        p.query = query;
+        p.fragment = fragment;
+    }
+    if (pathBuf.empty() && p.hasAuthority && !p.authority.empty())
+        pathBuf = "/";
+    p.path = pathBuf;
+    if (assemble(p, flags, out) != 0)
+        return -1;
+    if (out.size() >= kMaxUrl) {
+        out.clear();
+        return -1;
+    }
+    return 0;
+}
+
+int create(int scheme, std::string_view host, uint16_t port, std::string_view user, std::string_view password,
+           std::string_view path, AStr& out)
+{
+    out.clear();
+    const SchemeInfo* info = infoOfScheme(scheme);
+    if (!info || hasZero(host) || hasZero(user) || hasZero(password) || hasZero(path))
+        return -1;
+    AStr r(info->name);
+    r += ':';
+    if (info->hierarchical) {
+        r += "//";
+        if (!user.empty()) {
+            r += user;
+            if (!password.empty()) {
+                r += ':';
+                r += password;
+            }
+            r += '@';
+        }
+        r += host;
+        if (port != 0 && port != info->defaultPort) {
+            r += ':';
+            r += AStr::unsignedNumber(port);
+        }
+        if (path.empty() || path[0] != '/')
+            r += '/';
+    }
+    r += path;
+    if (r.size() >= kMaxUrl)
+        return -1;
+    out = std::move(r);
+    return 0;
+}
+
+bool splitUrl(std::string_view url, uint32_t flags, SplitUrl& out)
+{
+    out = SplitUrl();
+    AStr canon;
+    Cracked c;
+    if (canonicalize(url, flags & kCanonMask, canon) != 0 || crack(canon, flags & kCrackMask, c) != 0)
+        return false;
+    uint32_t service = serviceOfScheme(c.scheme);
+    // An unknown scheme is a failed split for the program: nothing can
+    // fetch it, so no part of it is handed on.
+    if (service == kServiceUnknown)
+        return false;
+    out.service = service;
+    out.host = std::move(c.host);
+    out.path = std::move(c.path);
+    out.port = c.port;
+    out.user = std::move(c.user);
+    out.password = std::move(c.password);
+    return true;
+}
+
+bool splitUrlShort(std::string_view url, SplitUrl& out)
+{
+    if (!splitUrl(url, kBrowserMode, out))
+        return false;
+    out.user.clear();
+    out.password.clear();
+    return true;
+}
+
+AStr hostOfUrl(std::string_view url)
+{
+    SplitUrl s;
+    return splitUrl(url, kNoEncode, s) ? s.host : AStr();
+}
+
+AStr pathOfUrl(std::string_view url)
+{
+    SplitUrl s;
+    if (!splitUrl(url, kNoEncode, s))
+        return AStr();
+    AStr p = s.path;
+    char* b = p.resize(p.size());
+    for (size_t i = 0; i < p.size(); ++i)
+        if (b[i] == '/')
+            b[i] = '\\';
+    return p;
+}
+
+int buildUrl(uint32_t service, std::string_view host, uint16_t port, std::string_view user, std::string_view password,
+             std::string_view path, AStr& out)
+{
+    std::string_view pw = user.empty() ? std::string_view() : password;
+    return create(schemeOfService(service), host, port, user, pw, path, out);
+}
+
+bool combineUrl(std::string_view base, std::string_view relative, uint32_t flags, AStr& out)
+{
+    AStr r;
+    if (combineRaw(base, relative, flags | kBrowserMode, r) != 0) {
+        out.clear();
+        return false;
+    }
+    if (r.find("..") != AStr::npos) {
+        // Climbing above the root leaves "../" behind; drop each one.
+        AStr cut;
+        std::string_view v = r;
+        for (size_t i = 0; i < v.size();) {
+            if (v.substr(i, 3) == "../") {
+                i += 3;
+                continue;
+            }
+            cut += v[i++];
+        }
+        r = std::move(cut);
+    }
+    out = std::move(r);
+    return true;
+}
+
+AStr normalizeAddress(std::string_view typed, bool allowFile)
+{
+    SplitUrl s;
+    splitUrl(typed, kNoEncode, s);
+    AStr r;
+    if (s.service == kServiceUnknown)
+        r = AStr("http://") + typed;
+    else if (s.service == kServiceFile && allowFile && !AStr(typed.substr(0, 5)).equalsNoCase("file:"))
+        r = AStr("file://") + typed;
+    else
+        r = AStr(typed);
+    char* b = r.resize(r.size());
+    for (size_t i = 0; i < r.size() && b[i] != '?'; ++i)
+        if (b[i] == '\\')
+            b[i] = '/';
+    return r;
+}
+
+bool sameUrl(std::string_view a, std::string_view b)
+{
+    if (a == b)
+        return true;
+    if (a.size() == b.size() + 1)
+        return a.back() == '/' && a.substr(0, b.size()) == b;
+    if (b.size() == a.size() + 1)
+        return b.back() == '/' && b.substr(0, a.size()) == a;
+    return false;
+}
+
+}  // namespace url
