@@ -185,11 +185,11 @@ int SetFileTimes(const char* path, const FileTimes& t) {
 
 std::vector<std::string> FindFiles(const char* folder, const char* pattern) {
     std::vector<std::string> out;
-    std::string spec = folder;
-    if (!spec.empty() && spec.back() != '\\' && spec.back() != '/') spec += '\\';
-    spec += pattern;
+    std::string query = folder;
+    if (!query.empty() && query.back() != '\\' && query.back() != '/') query += '\\';
+    query += pattern;
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(spec.c_str(), &fd);
+    HANDLE h = FindFirstFileA(query.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return out;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.emplace_back(fd.cFileName);

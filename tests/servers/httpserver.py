@@ -110,39 +110,39 @@ class Body:
         return b"".join(self.pieces())
 
 
-def parse_body(spec):
+def parse_body(desc):
     """Body forms: "text", {"text": ...}, {"base64": ...}, {"file": path in
     root}, {"repeat": "x", "size": N, "prefix": "...", "suffix": "..."}."""
-    if spec is None:
+    if desc is None:
         return Body()
-    if isinstance(spec, str):
-        return Body.of_bytes(subst(spec).encode("utf-8"))
-    if not isinstance(spec, dict):
-        raise ValueError("body must be a text or an object: %r" % (spec,))
-    if "text" in spec:
-        return Body.of_bytes(subst(spec["text"]).encode(
-            spec.get("encoding", "utf-8")))
-    if "base64" in spec:
-        return Body.of_bytes(base64.b64decode(spec["base64"]))
-    if "file" in spec:
-        path = safe_path(spec["file"])
+    if isinstance(desc, str):
+        return Body.of_bytes(subst(desc).encode("utf-8"))
+    if not isinstance(desc, dict):
+        raise ValueError("body must be a text or an object: %r" % (desc,))
+    if "text" in desc:
+        return Body.of_bytes(subst(desc["text"]).encode(
+            desc.get("encoding", "utf-8")))
+    if "base64" in desc:
+        return Body.of_bytes(base64.b64decode(desc["base64"]))
+    if "file" in desc:
+        path = safe_path(desc["file"])
         if path is None or not os.path.isfile(path):
-            raise ValueError("body file not in root: %r" % spec["file"])
+            raise ValueError("body file not in root: %r" % desc["file"])
         return Body([("file", path, os.path.getsize(path))])
-    if "repeat" in spec:
-        pattern = spec["repeat"].encode("latin-1")
+    if "repeat" in desc:
+        pattern = desc["repeat"].encode("latin-1")
         if not pattern:
             raise ValueError("repeat needs a non-empty pattern")
         segs = []
-        if spec.get("prefix"):
-            p = subst(spec["prefix"]).encode("latin-1")
+        if desc.get("prefix"):
+            p = subst(desc["prefix"]).encode("latin-1")
             segs.append(("bytes", p, len(p)))
-        segs.append(("repeat", pattern, int(spec["size"])))
-        if spec.get("suffix"):
-            s = subst(spec["suffix"]).encode("latin-1")
+        segs.append(("repeat", pattern, int(desc["size"])))
+        if desc.get("suffix"):
+            s = subst(desc["suffix"]).encode("latin-1")
             segs.append(("bytes", s, len(s)))
         return Body(segs)
-    raise ValueError("unknown body form: %r" % (spec,))
+    raise ValueError("unknown body form: %r" % (desc,))
 
 
 def safe_path(rel):
@@ -177,11 +177,11 @@ def load_script(path):
     return script
 
 
-def parse_raw(spec):
+def parse_raw(desc):
     # Raw text goes out byte for byte: code points 0-255 are the bytes.
-    if isinstance(spec, str):
-        return Body.of_bytes(subst(spec).encode("latin-1"))
-    return parse_body(spec)
+    if isinstance(desc, str):
+        return Body.of_bytes(subst(desc).encode("latin-1"))
+    return parse_body(desc)
 
 
 class Script:
@@ -352,10 +352,10 @@ def apply_range(req_headers, resp, wrong_offset):
     value = req_headers.get("Range")
     if not value or resp.status != 200:
         return resp
-    unit, _, spec = value.partition("=")
+    unit, _, desc = value.partition("=")
     if unit.strip().lower() != "bytes":
         return resp
-    first = spec.split(",")[0].strip()
+    first = desc.split(",")[0].strip()
     lo, _, hi = first.partition("-")
     total = resp.body.length
     try:
