@@ -10,6 +10,7 @@ packages=(
   wine64 wine
   libcurl4-openssl-dev media-types
   python3 python3-pyftpdlib
+  clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
 )
 
