@@ -126,6 +126,12 @@ IniFile* ApplicationProfile::document(int& error) const {
 // Writes the edited document; error is what document() reported.
 int ApplicationProfile::commit(int error) {
     Cache& c = *cache_;
+    if (held_ > 0) {
+        // Nothing is written before endWrites; an error spoils the set.
+        if (error && !heldError_) heldError_ = error;
+        heldChange_ = true;
+        return error;
+    }
     if (error) {
         c.valid = false;
         return error;
@@ -221,6 +227,26 @@ int ApplicationProfile::writeUnsigned(const char* section, const char* key, uint
 
 int ApplicationProfile::writeBool(const char* section, const char* key, bool value) {
     return writeString(section, key, value ? "1" : "0");
+}
+
+void ApplicationProfile::beginWrites() {
+    if (held_++ == 0) {
+        heldChange_ = false;
+        heldError_ = 0;
+    }
+}
+
+int ApplicationProfile::endWrites() {
+    if (held_ == 0 || --held_ > 0) return 0;
+    if (!heldChange_) return 0;
+    int error = heldError_;
+    heldChange_ = false;
+    heldError_ = 0;
+    if (error) {
+        cache_->valid = false;  // drop the edits: the file stays as it was
+        return error;
+    }
+    return commit(0);
 }
 
 int ApplicationProfile::deleteSection(const char* section) {

@@ -73,6 +73,13 @@ public:
     int deleteSection(const char* section);
     int deleteKey(const char* section, const char* key);
 
+    // Between these the writes change the parsed file only; the last
+    // endWrites writes it once, so that a set of settings (a whole project)
+    // lands in the file whole or not at all. 0, or the first error of the
+    // writes in between (then nothing of them is written).
+    void beginWrites();
+    int endWrites();
+
     // Empties the list and reads "count" elements from keys "0", "1", ...,
     // a missing key giving an empty element. A count that exceeds the keys
     // of the section by more than a thousand stops after the last numbered
@@ -92,4 +99,7 @@ private:
 
     AStr path_;
     mutable std::unique_ptr<Cache> cache_;
+    int held_ = 0;           // open beginWrites
+    bool heldChange_ = false;
+    int heldError_ = 0;
 };

@@ -303,3 +303,32 @@ TEST_F(ApplicationProfileTest, FailedWritesLeaveTheOldFile) {
 }
 
 }  // namespace
+
+TEST(ApplicationProfileHeldWrites, WriteTheFileOnceAndWhole) {
+    std::string path = (std::filesystem::temp_directory_path() / "zb-held-writes.ini").string();
+    std::filesystem::remove(path);
+    {
+        ApplicationProfile f(path.c_str());
+        f.beginWrites();
+        EXPECT_EQ(f.writeInt("a", "x", 1), 0);
+        EXPECT_EQ(f.readInt("a", "x", 0), 1);  // reads see the held writes
+        EXPECT_FALSE(std::filesystem::exists(path));
+        f.beginWrites();
+        EXPECT_EQ(f.writeString("b", "y", "2"), 0);
+        EXPECT_EQ(f.endWrites(), 0);
+        EXPECT_FALSE(std::filesystem::exists(path));  // the outer set is still open
+        EXPECT_EQ(f.endWrites(), 0);
+        EXPECT_TRUE(std::filesystem::exists(path));
+
+        // A name the file cannot hold spoils the set: none of it is written.
+        f.beginWrites();
+        EXPECT_EQ(f.writeInt("a", "x", 5), 0);
+        EXPECT_NE(f.writeInt("a", "bad=name", 1), 0);
+        EXPECT_NE(f.endWrites(), 0);
+        EXPECT_EQ(f.readInt("a", "x", 0), 1);
+    }
+    ApplicationProfile again(path.c_str());
+    EXPECT_EQ(again.readInt("a", "x", 0), 1);
+    EXPECT_EQ(again.readString("b", "y", ""), "2");
+    std::filesystem::remove(path);
+}
