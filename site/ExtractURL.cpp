@@ -121,7 +121,15 @@ void ExtractURL::refreshLink(uint16_t tag, std::string_view content) {
         part = content.substr(at + 4);
         size_t b = 0;
         while (b < part.size() && IsBlank(part[b])) ++b;
-        if (part.substr(b, 6) == "&quot;") part = part.substr(b + 6);
+        part = part.substr(b);
+        // A URL in quotes: the closing quote goes with the opening one.
+        std::string_view open = part.substr(0, 6) == "&quot;" ? "&quot;" : part.substr(0, 1) == "'" ? "'" : "";
+        if (!open.empty()) {
+            part = part.substr(open.size());
+            std::string_view t = trimLink(part);
+            if (t.size() >= open.size() && t.substr(t.size() - open.size()) == open)
+                part = part.substr(0, static_cast<size_t>(t.data() - part.data()) + t.size() - open.size());
+        }
     } else if (!IsDelayOnly(content)) {
         part = content;
     }

@@ -84,6 +84,10 @@ TEST(ExtractURL, MetaRefresh) {
         {"<META HTTP-EQUIV=REFRESH CONTENT=\"5;url=a.htm\">", "a.htm@45 meta/content E"},
         {"<meta http-equiv=refresh content=\"0; URL=&quot;q.htm\">", "q.htm@52 meta/content E"},
         {"<meta http-equiv=refresh content=\"1; Url=m.htm\">", "m.htm@46 meta/content E"},
+        // A quoted URL loses its closing quote as well.
+        {"<meta http-equiv=refresh content=\"0; URL=&quot;q.htm&quot;\">", "q.htm@52 meta/content E"},
+        {"<meta http-equiv=refresh content=\"0; URL='q.htm' \">", "q.htm@47 meta/content E"},
+        {"<meta http-equiv=refresh content=\"0; URL='q.htm\">", "q.htm@47 meta/content E"},
         {"<meta http-equiv=refresh content=\"page.htm\">", "page.htm@42 meta/content E"},
     });
     RunCases("no refresh link", {
