@@ -54,7 +54,14 @@ unsigned char UpperDos(unsigned char c) {
 }  // namespace
 
 void CodePageDetector::feed(std::string_view bytes) {
-    for (char ch : bytes) add(static_cast<unsigned char>(ch));
+    for (char ch : bytes) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c >= 128) {
+            add(c);
+        } else if (!runOver_ && runLength_ > 0 && c != '\r' && c != '\n') {
+            runOver_ = true;  // what add() does for such a byte, without the call
+        }
+    }
 }
 
 void CodePageDetector::add(unsigned char c) {
