@@ -13,6 +13,12 @@ int AnsiCodePage();
 void SetAnsiCodePage(int codePage);
 
 void LowerAnsi(char* s, size_t n);
+
+// Text in DOS code page 866 into Windows-1251, in place. Windows: the
+// system's OEM-to-ANSI conversion where the system's code pages are those
+// two (a Russian system); elsewhere that conversion would read the bytes
+// in another code page, so the portable table holds there and on POSIX.
+void DosToWindows(char* s, size_t n);
 unsigned char LowerAnsiChar(unsigned char c);
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "site/XmlParser.h"
 
+#include <cstring>
+
 #include "framework/bwstream.h"
 
 namespace {
@@ -11,6 +13,15 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 }  // namespace
 
 bool XmlParser::acceptTag(std::string_view) { return true; }
+
+// How many bytes from p on are plain text for the text buffer: up to the
+// next '<' and no further than the buffer's chunk size.
+size_t XmlParser::textRun(const char* p, size_t n) const {
+    size_t room = kChunk - text_.size();
+    if (n > room) n = room;
+    const void* lt = std::memchr(p, '<', n);
+    return lt ? static_cast<size_t>(static_cast<const char*>(lt) - p) : n;
+}
 
 void XmlParser::enterRaw(std::string_view name) {
     rawClose_ = "</";
@@ -26,12 +37,27 @@ int XmlParser::parse(ibwstream& in) {
     offset_ = 0;
     text_.clear();
     raw_ = false;
+    // Bytes are taken a block at a time; runs of plain text go to the text
+    // buffer in one piece, which is what the byte-wise rules give as well.
+    char block[kBlock];
     for (;;) {
-        int c = in.get();
-        if (c < 0) break;
-        ++offset_;
-        state_ = step(static_cast<char>(c));
-        if (state_ == State::Stopped) return result_;
+        size_t n = in.read(block, sizeof block);
+        for (size_t i = 0; i < n;) {
+            if (state_ == State::Text) {
+                size_t run = textRun(block + i, n - i);
+                if (run > 0) {
+                    text_.append(block + i, run);
+                    offset_ += static_cast<uint32_t>(run);
+                    i += run;
+                    if (text_.size() >= kChunk && !flushText()) return result_;
+                    continue;
+                }
+            }
+            ++offset_;
+            state_ = step(block[i++]);
+            if (state_ == State::Stopped) return result_;
+        }
+        if (n < sizeof block) break;
     }
     finish();
     if (result_ == 0 && in.fail() && !in.eof()) result_ = kReadError;
@@ -105,7 +131,7 @@ XmlParser::State XmlParser::inTagName(char c) {
     if (!IsBlank(c) && c != '/' && c != '>') {
         if (tag_.size() >= kMaxName) return fail(kTooLong);
         tag_ += c;
-        if (!endTag_ && tag_ == "!--") {
+        if (!endTag_ && tag_.size() == 3 && tag_ == "!--") {
             commentSeen_ = 0;
             commentHyphens_ = 0;
             return State::Comment;

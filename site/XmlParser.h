@@ -15,6 +15,8 @@ class XmlParser {
 public:
     // Text and comments are delivered in pieces of at most this size.
     static constexpr size_t kChunk = 1024;
+    // Bytes taken from the stream at a time.
+    static constexpr size_t kBlock = 4096;
     // Longest tag or attribute name and longest attribute value; a longer
     // one ends the parse with kTooLong.
     static constexpr size_t kMaxName = 1024;
@@ -94,6 +96,7 @@ private:
     State inComment(char c);
     State inRaw(char c);
     State step(char c);
+    size_t textRun(const char* p, size_t n) const;
 
     State fail(int code);
     // Records a slot's result; a non-zero one stops the parse.

@@ -18,4 +18,8 @@ void LowerAnsi(char* s, size_t n) {
     for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(codepage::Lower(cp, static_cast<unsigned char>(s[i])));
 }
 
+void DosToWindows(char* s, size_t n) {
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(codepage::DosToWindows(static_cast<unsigned char>(s[i])));
+}
+
 }  // namespace platform

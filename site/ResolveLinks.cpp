@@ -1,0 +1,47 @@
+#include "site/ResolveLinks.h"
+
+#include "engine/Url.h"
+#include "site/CharRefs.h"
+#include "site/HtmlTables.h"
+#include "site/LinkFlags.h"
+
+AStr PrepareLinkValue(std::string_view value) {
+    AStr decoded = html::DecodeCharRefs(value);
+    AStr out;
+    for (char c : decoded.view()) {
+        if (c == '#') break;
+        if (c != '\r' && c != '\n') out += c;
+    }
+    return out;
+}
+
+void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view baseUrl, bool check,
+                  std::vector<ResolvedLink>& out) {
+    std::string_view pageBase = baseUrl.empty() ? pageUrl : baseUrl;
+    constexpr uint32_t kFlags = url::kDecode | url::kNoEncode;
+    Node* next = nullptr;
+    for (Node* n = links.first(); n != nullptr; n = next) {
+        next = n->next();
+        auto* r = static_cast<ExtractNode*>(n);
+        if (r->tag == html::TagBase) continue;
+
+        AStr base(pageBase);
+        if (!r->codebase.empty()) {
+            AStr combined;
+            // An applet whose codebase does not combine keeps the page's base.
+            if (url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined)) base = std::move(combined);
+        }
+        AStr absolute;
+        if (!url::combineUrl(base, PrepareLinkValue(r->linkText), kFlags, absolute)) absolute.clear();
+
+        if (check && absolute.startsWith("http://")) {
+            url::SplitUrl parts;
+            if (!url::splitUrlShort(absolute, parts)) {
+                delete r;
+                continue;
+            }
+        }
+        if ((r->flags & FlagNotFollowed) != 0 || absolute.empty()) continue;
+        out.push_back({r, std::move(absolute)});
+    }
+}
