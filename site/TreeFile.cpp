@@ -53,7 +53,8 @@ int writeTree(LinkGraph& graph, obwstream& out) {
     out.writeU32(0);
     WriteContext ctx(wide);
     int r = graph.root().write(out, &ctx);
-    return r == 0 && !out.fail() ? 0 : -1;
+    // A full disk shows only when the buffer goes out.
+    return r == 0 && out.flush() && !out.fail() ? 0 : -1;
 }
 
 int readTree(LinkGraph& graph, ibwstream& in) {
