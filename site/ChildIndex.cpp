@@ -48,21 +48,31 @@ ToBeOpenTN* ChildIndex::lowerBound(std::string_view name) const { return at(lowe
 ToBeOpenTN* ChildIndex::upperBound(std::string_view name) const { return at(upper(name)); }
 
 ChildIndex::Pos ChildIndex::locate(const ToBeOpenTN* child) const {
+    if (lastRun_ < runs_.size()) {
+        const std::vector<ToBeOpenTN*>& items = runs_[lastRun_].items;
+        auto it = std::find(items.begin(), items.end(), child);
+        if (it != items.end()) return {lastRun_, static_cast<size_t>(it - items.begin())};
+    }
     // Children of the same name are rare (only from a damaged tree file):
     // walk them until the pointer matches.
     Pos p = lower(child->name);
     while (p.run < runs_.size()) {
         const std::vector<ToBeOpenTN*>& items = runs_[p.run].items;
         for (; p.item < items.size(); ++p.item)
-            if (items[p.item] == child) return p;
+            if (items[p.item] == child) {
+                lastRun_ = p.run;
+                return p;
+            }
         ++p.run;
         p.item = 0;
     }
     return p;
 }
 
-void ChildIndex::insert(ToBeOpenTN* child) {
-    Pos p = upper(child->name);
+ToBeOpenTN* ChildIndex::insert(ToBeOpenTN* child) {
+    // In order already (reading a file, names met in order): no search.
+    bool atEnd = runs_.empty() || folder_.compareChild(runs_.back().items.back()->name, child->name) <= 0;
+    Pos p = atEnd ? Pos{runs_.size(), 0} : upper(child->name);
     if (p.run == runs_.size()) {
         if (runs_.empty() || runs_.back().items.size() >= kRun) runs_.emplace_back();
         p = {runs_.size() - 1, runs_.back().items.size()};
@@ -71,14 +81,18 @@ void ChildIndex::insert(ToBeOpenTN* child) {
     r.items.insert(r.items.begin() + static_cast<std::ptrdiff_t>(p.item), child);
     r.max = std::max(r.max, child->subtreePriority);
     max_ = std::max(max_, child->subtreePriority);
+    lastRun_ = p.run;
     if (r.items.size() > kRun) {
+        if (p.item >= kRun / 2) ++lastRun_;
         Run second;
         second.items.assign(r.items.begin() + kRun / 2, r.items.end());
         r.items.resize(kRun / 2);
         recompute(r);
         recompute(second);
         runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(p.run) + 1, std::move(second));
+        if (p.item >= kRun / 2) p = {p.run + 1, p.item - kRun / 2};
     }
+    return at({p.run, p.item + 1});
 }
 
 void ChildIndex::erase(const ToBeOpenTN* child) {
@@ -105,10 +119,13 @@ void ChildIndex::priorityChanged(const ToBeOpenTN* child, uint16_t oldPriority) 
 }
 
 ToBeOpenTN* ChildIndex::firstWithPriority(uint16_t p) const {
-    for (const Run& r : runs_) {
-        if (r.max != p) continue;
-        for (ToBeOpenTN* c : r.items)
-            if (c->subtreePriority == p) return c;
+    for (size_t k = 0; k < runs_.size(); ++k) {
+        if (runs_[k].max != p) continue;
+        for (ToBeOpenTN* c : runs_[k].items)
+            if (c->subtreePriority == p) {
+                lastRun_ = k;
+                return c;
+            }
     }
     return nullptr;
 }

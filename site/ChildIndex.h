@@ -20,8 +20,9 @@ public:
     ToBeOpenTN* lowerBound(std::string_view name) const;
     // The first child that sorts after name, or null.
     ToBeOpenTN* upperBound(std::string_view name) const;
-    // Records a child placed in the list just before upperBound(its name).
-    void insert(ToBeOpenTN* child);
+    // Takes a child in after any of the same name; returns the child that
+    // now follows it (null at the end), before which the list takes it.
+    ToBeOpenTN* insert(ToBeOpenTN* child);
     void erase(const ToBeOpenTN* child);
     void priorityChanged(const ToBeOpenTN* child, uint16_t oldPriority);
     uint16_t maxPriority() const { return max_; }
@@ -47,4 +48,8 @@ private:
     const ToBeOpenTN& folder_;
     std::vector<Run> runs_;
     uint16_t max_ = 0;
+    // The run touched last: a child inserted or picked is usually the
+    // next one whose priority changes, and a scan of one run for its
+    // pointer costs no name comparison.
+    mutable size_t lastRun_ = 0;
 };

@@ -78,18 +78,19 @@ ToBeOpenTN* ToBeOpenTN::findChild(std::string_view childName) {
 
 void ToBeOpenTN::insertChild(ToBeOpenTN* child) {
     child->unlink();
-    ToBeOpenTN* tail = lastChild();
-    if (!tail || compareChild(tail->name, child->name) <= 0) {
-        append(child);  // in order already: the common case when reading
-    } else if (index_) {
-        insertBefore(index_->upperBound(child->name), child);
+    if (index_) {
+        insertBefore(index_->insert(child), child);
     } else {
-        ToBeOpenTN* c = firstChild();
-        while (c && compareChild(c->name, child->name) <= 0) c = c->nextSibling();
-        insertBefore(c, child);
+        ToBeOpenTN* tail = lastChild();
+        if (!tail || compareChild(tail->name, child->name) <= 0) {
+            append(child);  // in order already: the common case when reading
+        } else {
+            ToBeOpenTN* c = firstChild();
+            while (c && compareChild(c->name, child->name) <= 0) c = c->nextSibling();
+            insertBefore(c, child);
+        }
+        if (count() >= kIndexFrom) index_ = std::make_unique<ChildIndex>(*this);
     }
-    if (index_) index_->insert(child);
-    else if (count() >= kIndexFrom) index_ = std::make_unique<ChildIndex>(*this);
     lookupHint = child;
 }
 
