@@ -4,6 +4,7 @@
 // the code page chosen with SetAnsiCodePage (the language's, 1252 until set).
 
 #include <cstddef>
+#include <string_view>
 
 namespace platform {
 
@@ -20,5 +21,9 @@ void LowerAnsi(char* s, size_t n);
 // in another code page, so the portable table holds there and on POSIX.
 void DosToWindows(char* s, size_t n);
 unsigned char LowerAnsiChar(unsigned char c);
+
+// Locale-aware comparison in the ANSI code page (see platform/Collation.h);
+// the same code on every target, so sorted lists agree across them.
+int CompareAnsi(std::string_view a, std::string_view b, bool ignoreCase);
 
 }  // namespace platform

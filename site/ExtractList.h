@@ -12,6 +12,10 @@ class ToBeOpenTN;
 
 class ExtractNode : public Node {
 public:
+    // The link's record in the tree file (site/TreeRecords.cpp).
+    int write(obwstream& out, WriteContext* ctx) const override;
+    int read(ibwstream& in, ReadContext* ctx) override;
+
     AStr linkText;              // the attribute value as written, trimmed
     uint32_t valueEnd = 0;      // page offset just behind the trimmed value
     uint32_t savedPos = 0;      // saved copy offset behind the replacement; 0 until saved

@@ -1,0 +1,129 @@
+#pragma once
+// The job's link graph: one tree of ToBeOpenTN nodes shaped like the URL
+// namespace, with each page's link records and each node's referrers laid
+// over it, the queue priorities that pick the next download, and the job
+// counters that follow nodes into and out of the queue.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "framework/AStr.h"
+#include "site/ToBeOpenTN.h"
+
+class FollowPolicy;
+
+// The main window's job counters, stored in the tree file's header.
+struct JobCounters {
+    uint32_t receivedFiles = 0;
+    uint32_t schedulerCounter = 0;  // kept for the scheduler, stored as it is
+    uint32_t queuedFiles = 0;
+    uint32_t changedFiles = 0;
+    uint32_t queuedPictures = 0;
+};
+
+// A link record of a fetched page with the absolute URL it resolved to.
+struct ResolvedLink {
+    ExtractNode* link;
+    AStr url;
+};
+
+class LinkGraph {
+public:
+    // Levels above this never occur: long external chains stop here so that
+    // a level never reaches the folder mark or wraps.
+    static constexpr int kMaxLinkLevel = 99;
+
+    explicit LinkGraph(FollowPolicy& policy);
+    LinkGraph(const LinkGraph&) = delete;
+    LinkGraph& operator=(const LinkGraph&) = delete;
+
+    ToBeOpenTN& root() { return root_; }
+    const ToBeOpenTN& root() const { return root_; }
+    FollowPolicy& policy() const { return policy_; }
+
+    // Settings of the running job (the mission's HtmlFirst and Stubs, its
+    // output folder).
+    bool htmlFirst = false;
+    bool stubs = false;
+    AStr outputFolder;
+    JobCounters counters;
+
+    // Hooks of the windows and of saving; any may be left empty.
+    std::function<void(ToBeOpenTN&)> showNode;     // a created node is to be shown
+    std::function<void(ToBeOpenTN&)> nodeChanged;  // state changed: refresh its icon
+    std::function<void(ToBeOpenTN&)> makeStub;     // a link that is not fetched
+    std::function<void(size_t done, size_t total)> progress;  // every 10 links
+    std::function<void(int text)> showStatus;      // a status-line text; 0 refreshes
+    std::function<void(int text, std::string_view arg)> reportError;
+    std::function<void()> rebuildViews;
+
+    ToBeOpenTN* find(std::string_view url);
+    // Creates what is missing on the way (folders at level 100). The leaf
+    // takes level when it was created or had level 100; a folder URL gives
+    // the folder, which takes a smaller level and the tail "/". Null for a
+    // URL without parts.
+    ToBeOpenTN* findOrCreate(std::string_view url, uint8_t level, bool show, bool* created = nullptr);
+
+    AStr urlOf(const ToBeOpenTN& node) const;
+    // Output folder + separator + relative path, and back; a path outside
+    // the output folder gives "".
+    AStr absolutePath(std::string_view relative) const;
+    AStr relativePath(std::string_view absolute) const;
+
+    void setState(ToBeOpenTN& node, uint16_t state);
+    uint16_t queuePriority(const ToBeOpenTN& node) const;
+    // The queued node with the highest priority, the first in name order
+    // among equals; null when nothing is queued.
+    ToBeOpenTN* bestQueued() const;
+
+    // Empties the start-host and start-folder lists before the start URLs
+    // are entered again.
+    void beginStartUrls();
+    // Enters one start URL: level 0, a record in the root's link list, a
+    // start host; queued when starting or when the node is new.
+    ToBeOpenTN* addStartUrl(std::string_view url, bool starting);
+
+    // A page fetched again: its old link records go (targets that lose
+    // their last referrer become orphan candidates) and fresh takes their
+    // place.
+    void replaceLinks(ToBeOpenTN& page, ExtractList& fresh);
+    // Turns the resolved links of a fetched page into nodes, referrers,
+    // levels and queue entries.
+    void processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links);
+
+    // The level a link from a page at pageLevel gives its target.
+    static int linkLevel(int pageLevel, bool targetOnStartHost, uint32_t linkFlags, bool flatPage);
+
+    const std::vector<ToBeOpenTN*>& orphanCandidates() const { return orphans_; }
+    bool isOrphanCandidate(const ToBeOpenTN* node) const { return orphanSet_.count(node) != 0; }
+    void dropOrphanCandidate(const ToBeOpenTN* node);
+
+    // Empties the graph below the root for a fresh start.
+    void clear();
+    // After loading: referrers from the link records, priorities of the
+    // queued nodes.
+    void rebuildReferrers();
+    void restorePriorities();
+    // Before saving: nodes being fetched go back to the queue (and raise
+    // its counters), lose their local copies and the flags of the download.
+    void requeueLoading();
+
+private:
+    enum class CountAs { None, File, Picture };
+    static CountAs countAs(uint32_t flags);
+    void count(const ToBeOpenTN& node, int delta);
+    // Recomputes subtree priorities from node up to the root.
+    void updateUp(ToBeOpenTN* node);
+    void lowerLevel(ToBeOpenTN& target, int level, uint32_t linkFlags);
+    void addOrphan(ToBeOpenTN* node);
+    void inheritBranch(ToBeOpenTN& node);
+    bool isPage(const ToBeOpenTN& node) const;
+
+    FollowPolicy& policy_;
+    ToBeOpenTN root_;
+    std::vector<ToBeOpenTN*> orphans_;
+    std::unordered_set<const ToBeOpenTN*> orphanSet_;
+};

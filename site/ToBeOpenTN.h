@@ -1,0 +1,122 @@
+#pragma once
+// A node of the link graph: one part of a URL (host, folder or file), what
+// became of its download, where its copies lie, the page's links and the
+// pages that link to it. Children are kept in the order of their names
+// (see NodeName.h); a large folder keeps an index beside its list so that
+// lookups stay logarithmic.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "framework/AStr.h"
+#include "framework/List.h"
+#include "site/ExtractList.h"
+
+class ChildIndex;
+class ToBeOpenTN;
+
+// One page that links to a node.
+class RefFromNode : public Node {
+public:
+    explicit RefFromNode(ToBeOpenTN* from) : from(from) {}
+    bool isStored() const override { return false; }
+    ToBeOpenTN* from;
+};
+
+class RefFromList : public List {
+public:
+    RefFromNode* firstRef() const { return static_cast<RefFromNode*>(first()); }
+    bool contains(const ToBeOpenTN* page) const;
+    bool endsWith(const ToBeOpenTN* page) const { return last() && static_cast<RefFromNode*>(last())->from == page; }
+    // Removes the entry of page; false when there was none.
+    bool removeRef(const ToBeOpenTN* page);
+};
+
+// A node's item in the link view; the views fill these in.
+class VisualNode : public Node {
+public:
+    explicit VisualNode(void* item = nullptr) : item(item) {}
+    bool isStored() const override { return false; }
+    void* item;
+};
+
+class VisualList : public List {};
+
+enum NodeState : uint16_t {
+    StateNew = 0,      // known, not queued
+    StateQueued = 1,   // waiting for a download slot
+    StateLoading = 2,  // a download is running
+    StateDone = 3,     // fetched
+    StateMissing = 4,  // the download ended with the result code 3 or -1
+    StateFailed = 5,   // the download ended with another error
+};
+
+class ToBeOpenTN : public Tree {
+public:
+    static constexpr uint8_t kFolderLevel = 100;  // the root and folders made on the way
+
+    ToBeOpenTN();
+    explicit ToBeOpenTN(std::string_view name, uint8_t level = kFolderLevel);
+    ~ToBeOpenTN() override;
+
+    int write(obwstream& out, WriteContext* ctx) const override;
+    int read(ibwstream& in, ReadContext* ctx) override;
+
+    // Graph nodes only ever sit in the child list of another graph node.
+    ToBeOpenTN* parentNode() const { return owner() ? static_cast<ToBeOpenTN*>(static_cast<Tree*>(owner())) : nullptr; }
+    ToBeOpenTN* firstChild() const { return static_cast<ToBeOpenTN*>(first()); }
+    ToBeOpenTN* lastChild() const { return static_cast<ToBeOpenTN*>(last()); }
+    ToBeOpenTN* nextSibling() const { return static_cast<ToBeOpenTN*>(next()); }
+    bool isRoot() const { return owner() == nullptr; }
+    // A child of the root: its name is a scheme and host.
+    bool isHostNode() const { const ToBeOpenTN* p = parentNode(); return p && p->isRoot(); }
+
+    // The child of that name, or null; looked up in name order.
+    ToBeOpenTN* findChild(std::string_view childName);
+    // Puts child in its place by name; after any children of the same name.
+    void insertChild(ToBeOpenTN* child);
+    // Deletes every child (and the index with them).
+    void clearChildren();
+    // The largest subtree priority among the children.
+    uint16_t childrenPriority() const;
+    // The first child in name order whose subtree priority is p.
+    ToBeOpenTN* firstChildWithPriority(uint16_t p) const;
+    // Tells the index that child's subtree priority changed from oldPriority.
+    void childPriorityChanged(ToBeOpenTN* child, uint16_t oldPriority);
+    // Children compare without case at the host level only.
+    bool childrenIgnoreCase() const { return isRoot(); }
+
+    // Stored fields first, in the order of the table; then run-time ones.
+    AStr name;                 // this node's part of the URL
+    AStr tail;                 // "/" for a folder requested as a folder URL
+    void* viewItem = nullptr;  // item in the main tree view
+    AStr savedFile;            // rewritten copy, relative to the output folder
+    AStr rawFile;              // copy as received, relative to the output folder
+    uint16_t state = StateNew;
+    uint32_t flags = 0;        // site/LinkFlags.h
+    int32_t lastError = 0;     // result of the last download; 0 after success
+    void* activeDownload = nullptr;
+    uint8_t level = kFolderLevel;
+    bool onStartHost = true;
+    uint8_t retries = 0;
+    AStr baseUrl;
+    int32_t reserved = -1;     // kept unchanged through the tree file
+    AStr title;
+    uint32_t startTime = 0;    // tick count when the current download started
+    ExtractList links;
+    VisualList visualNodes;
+    RefFromList referrers;     // rebuilt from the link records on loading
+    uint16_t codePage = 0;
+    uint16_t priority = 0;         // queue priority while queued
+    uint16_t subtreePriority = 0;  // the largest priority in the subtree
+    ToBeOpenTN* lookupHint = nullptr;
+
+private:
+    friend class ChildIndex;
+    int compareChild(std::string_view a, std::string_view b) const;
+    ToBeOpenTN* walkFind(std::string_view childName);
+    void dropFromParentIndex();
+
+    std::unique_ptr<ChildIndex> index_;  // only for folders with many children
+};

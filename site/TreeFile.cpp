@@ -1,0 +1,125 @@
+#include "site/TreeFile.h"
+
+#include <cstring>
+#include <vector>
+
+#include "framework/bwstream.h"
+#include "framework/fwstream.h"
+#include "platform/File.h"
+#include "site/LinkFlags.h"
+#include "site/LinkGraph.h"
+#include "site/LocalPaths.h"
+#include "site/PersistContext.h"
+
+namespace {
+
+// 26 bytes up to the first zero, then two zero bytes.
+constexpr char kSignature[28] = " Zelko Brasky Tree File \x1A \0";
+constexpr size_t kSignatureText = 26;
+
+bool needsWide(const ToBeOpenTN& root) {
+    size_t nodes = 0;
+    std::vector<const ToBeOpenTN*> stack{&root};
+    while (!stack.empty()) {
+        const ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        if (++nodes > 0xFFFF || n->count() > 0xFFFF || n->links.count() > 0xFFFF) return true;
+        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+    }
+    return false;
+}
+
+}  // namespace
+
+AStr treeFileName(std::string_view projectPath) {
+    size_t dot = projectPath.rfind('.');
+    size_t sep = projectPath.find_last_of("/\\:");
+    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep)) projectPath = projectPath.substr(0, dot);
+    AStr r(projectPath);
+    r += ".zbt";
+    return r;
+}
+
+int writeTree(LinkGraph& graph, obwstream& out) {
+    bool wide = needsWide(graph.root());
+    const JobCounters& c = graph.counters;
+    out.write(kSignature, sizeof kSignature);
+    out.writeU16(wide ? kTreeVersionWide : kTreeVersion);
+    out.writeU32(c.receivedFiles);
+    out.writeU32(c.schedulerCounter);
+    out.writeU32(c.queuedFiles);
+    out.writeU32(c.changedFiles);
+    out.writeU32(c.queuedPictures);
+    out.writeU32(0);
+    WriteContext ctx(wide);
+    int r = graph.root().write(out, &ctx);
+    // A full disk shows only when the buffer goes out.
+    return r == 0 && out.flush() && !out.fail() ? 0 : -1;
+}
+
+int readTree(LinkGraph& graph, ibwstream& in) {
+    graph.clear();
+    char sig[sizeof kSignature];
+    uint16_t version = 0;
+    if (in.read(sig, sizeof sig) != sizeof sig) return -1;
+    // Compared as a text up to the first zero byte, without case.
+    size_t len = strnlen(sig, sizeof sig);
+    if (len != kSignatureText || !AStr(sig, len).equalsNoCase(std::string_view(kSignature, kSignatureText))) return -1;
+    // Version 11 is our own extension; a later one has a layout we cannot
+    // know, and reading it as ours would turn its fields into garbage.
+    if (!in.readU16(version) || version < 1 || version > kTreeVersionWide) return -1;
+    JobCounters c;
+    if (version > 2) {
+        uint32_t reserved = 0;
+        if (!(in.readU32(c.receivedFiles) && in.readU32(c.schedulerCounter) && in.readU32(c.queuedFiles) &&
+              in.readU32(c.changedFiles) && in.readU32(c.queuedPictures) && in.readU32(reserved)))
+            return -1;
+    }
+    ReadContext ctx(version, graph.outputFolder);
+    if (graph.root().read(in, &ctx) != 0) {
+        graph.clear();
+        return -1;
+    }
+    ctx.resolveTargets();
+    graph.counters = c;
+    graph.rebuildReferrers();
+    graph.restorePriorities();
+    return 0;
+}
+
+int saveTree(LinkGraph& graph, std::string_view projectPath) {
+    if (projectPath.empty()) return -1;
+    graph.requeueLoading();
+    AStr name = treeFileName(projectPath);
+    if (graph.showStatus) graph.showStatus(kTextTreeSaving);
+    AStr temp = name + ".new";
+    int r;
+    {
+        ofwstream out;
+        r = out.open(temp.c_str()) == 0 ? writeTree(graph, out) : -1;
+        if (out.close() != 0) r = -1;
+    }
+    if (r == 0 && platform::ReplaceFile(temp.c_str(), name.c_str()) != 0) r = -1;
+    if (r != 0) (void)platform::DeleteFile(temp.c_str());
+    if (graph.showStatus) graph.showStatus(0);
+    return r;
+}
+
+int loadTree(LinkGraph& graph, std::string_view projectPath) {
+    if (graph.showStatus) graph.showStatus(kTextTreeLoading);
+    AStr name = treeFileName(projectPath);
+    int r = -1;
+    {
+        ifwstream in;
+        if (in.open(name.c_str()) == 0) r = readTree(graph, in);
+        else graph.clear();
+    }
+    if (r != 0) {
+        if (graph.reportError) graph.reportError(kTextTreeLoadFailed, name);
+        return -1;
+    }
+    if (graph.showStatus) graph.showStatus(kTextTreeLoaded);
+    if (graph.rebuildViews) graph.rebuildViews();
+    if (graph.showStatus) graph.showStatus(kTextTreeShown);
+    return 0;
+}

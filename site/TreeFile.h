@@ -1,0 +1,42 @@
+#pragma once
+// The tree file: the link graph of a project in a binary file beside the
+// project file. A 54-byte header (signature, version, the job counters)
+// and then the root's record with everything below it.
+
+#include <string_view>
+
+#include "framework/AStr.h"
+
+class LinkGraph;
+class ibwstream;
+class obwstream;
+
+// Texts the status line shows, and the load error.
+enum : int {
+    kTextTreeLoading = 22077,
+    kTextTreeLoaded = 22078,
+    kTextTreeShown = 22079,
+    kTextTreeSaving = 22081,
+    kTextTreeLoadFailed = 22036,
+};
+
+// The project file's name with its extension replaced by ".zbt" (or with
+// ".zbt" appended when it has none).
+AStr treeFileName(std::string_view projectPath);
+
+// Writes the header and the records: version 10, or version 11 (u32 ids
+// and counts) when the graph has more than 65535 nodes or a list longer
+// than 65535 entries. 0, or -1 when a write failed.
+[[nodiscard]] int writeTree(LinkGraph& graph, obwstream& out);
+// Reads versions 1 to 11 into an emptied graph. On any failure the graph
+// is emptied again and the result is -1; a version above 11 is refused.
+[[nodiscard]] int readTree(LinkGraph& graph, ibwstream& in);
+
+// The save steps: nodes being fetched go back to the queue, their local
+// copies are deleted; then the file is written under a temporary name and
+// put in place. -1 when there is no project path or writing failed (the
+// previous tree file then stays as it was).
+[[nodiscard]] int saveTree(LinkGraph& graph, std::string_view projectPath);
+// The load steps; a failure reports 22036 with the file's name and leaves
+// the graph empty.
+[[nodiscard]] int loadTree(LinkGraph& graph, std::string_view projectPath);
