@@ -265,7 +265,7 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
     size_t done = 0;
     for (const ResolvedLink& r : links) {
         if (progress && ++done % 10 == 0) progress(done, links.size());
-        ExtractNode* link = r.link;
+        ExtractNode* link = r.record;
         std::string_view u = r.url;
         if (!link || u.empty()) continue;
         // 1-3: where the link leads, its level and whether it is followed.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/AStr.h"
+#include "site/ResolveLinks.h"
 #include "site/ToBeOpenTN.h"
 
 class FollowPolicy;
@@ -24,11 +25,6 @@ struct JobCounters {
     uint32_t queuedPictures = 0;
 };
 
-// A link record of a fetched page with the absolute URL it resolved to.
-struct ResolvedLink {
-    ExtractNode* link;
-    AStr url;
-};
 
 class LinkGraph {
 public:

@@ -1,0 +1,194 @@
+#include "site/PageRewriter.h"
+
+#include <string>
+
+#include "engine/LocalPath.h"
+#include "engine/Url.h"
+#include "platform/Clock.h"
+#include "platform/File.h"
+#include "site/CharRefs.h"
+#include "site/HtmlTables.h"
+#include "site/LinkFlags.h"
+#include "site/LinkGraph.h"
+
+namespace {
+
+constexpr std::string_view kBaseMark = "DL_rem_";
+constexpr uint32_t kProgressAfterMs = 1000;
+constexpr size_t kProgressEvery = 10;
+bool isBaseRecord(const ExtractNode& n) { return n.tag == html::TagBase && n.attribute == html::AttrHref && n.attrStart >= 0; }
+
+bool readWhole(const char* path, std::string& out) {
+    platform::File f;
+    if (f.open(path, platform::File::Mode::Read) != 0) return false;
+    long long size = f.size();
+    if (size < 0) return false;
+    out.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < out.size()) {
+        long long n = f.read(out.data() + got, out.size() - got);
+        if (n <= 0) return false;
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Decoded as a link is combined: character references, no CR or LF.
+AStr decodeLink(std::string_view value) {
+    AStr decoded = html::DecodeCharRefs(value);
+    AStr out;
+    for (char c : decoded.view())
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+AStr slashesBeforeQuery(std::string_view text) {
+    std::string s(text);
+    size_t q = s.find('?');
+    for (size_t i = 0; i < s.size() && i < q; ++i)
+        if (s[i] == '\\') s[i] = '/';
+    return AStr(s);
+}
+
+}  // namespace
+
+uint32_t PageRewriter::now() const { return clock ? clock() : platform::TickCount(); }
+
+AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, const ExtractNode& link) const {
+    AStr base = page.baseUrl.empty() ? graph_.urlOf(page) : page.baseUrl;
+    const uint32_t flags = url::kNoEncode | url::kDecode;
+    if (!link.codebase.empty()) {
+        AStr code = decodeLink(link.codebase);
+        size_t hash = code.find('#');
+        if (hash != AStr::npos) code.truncate(hash);
+        AStr combined;
+        if (url::combineUrl(base, code, flags, combined)) base = combined;
+    }
+    AStr text = decodeLink(link.linkText);
+    size_t hash = text.find('#');
+    AStr address = hash == AStr::npos ? text : text.left(hash);
+    AStr fragment = hash == AStr::npos ? AStr() : text.substr(hash);
+
+    AStr absolute;
+    url::SplitUrl check;
+    if (!url::combineUrl(base, address, flags, absolute) ||
+        (absolute.startsWith("http://") && !url::splitUrl(absolute, 0, check)))
+        return slashesBeforeQuery(link.linkText);
+
+    ToBeOpenTN* target = const_cast<LinkGraph&>(graph_).find(absolute);
+    if (target) {
+        AStr targetFile = graph_.absolutePath(target->savedFile);
+        bool stored = !target->savedFile.empty() && platform::FileExists(targetFile.c_str());
+        if (stored && !(link.flags & FlagNotFollowed)) return saving::relativeLink(pageFile, targetFile, fragment);
+        if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) return AStr("empty.gif");
+    }
+    return absolute + fragment;
+}
+
+bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
+    platform::FileTimes times;
+    bool haveTimes = platform::GetFileTimes(stored.c_str(), times) == 0;
+    AStr fresh = stored + "_";
+    {
+        platform::File out;
+        if (out.open(fresh.c_str(), platform::File::Mode::Write) != 0) return false;
+        bool ok = out.write(content.data(), content.size()) == static_cast<long long>(content.size());
+        if (out.close() != 0 || !ok) {
+            (void)platform::DeleteFile(fresh.c_str());
+            return false;
+        }
+    }
+    // One atomic replace: there is never a moment without the page.
+    if (platform::ReplaceFile(fresh.c_str(), stored.c_str()) != 0) {
+        (void)platform::DeleteFile(fresh.c_str());
+        return false;
+    }
+    if (haveTimes) (void)platform::SetFileTimes(stored.c_str(), times);
+    return true;
+}
+
+bool PageRewriter::rewrite(ToBeOpenTN& page) {
+    if ((page.flags & FlagRewritten) && !unrewrite(page)) return false;
+    if (page.links.empty() || page.savedFile.empty()) return false;
+    AStr stored = graph_.absolutePath(page.savedFile);
+    std::string in;
+    if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
+
+    std::string out;
+    out.reserve(in.size() + in.size() / 8);
+    size_t pos = 0;
+    const size_t count = page.links.count();
+    const uint32_t start = now();
+    AStr pageUrl;
+    size_t index = 0;
+    for (Node* n = page.links.first(); n; n = n->next(), ++index) {
+        auto& link = *static_cast<ExtractNode*>(n);
+        link.savedPos = 0;
+        link.savedLen = 0;
+        if (progress && index % kProgressEvery == 0 && platform::TickPassed(now(), start + kProgressAfterMs)) {
+            if (pageUrl.empty()) pageUrl = graph_.urlOf(page);
+            progress(index, count, pageUrl);
+        }
+        if (isBaseRecord(link)) {
+            size_t at = static_cast<size_t>(link.attrStart);
+            if (at < pos || at > in.size()) continue;
+            out.append(in, pos, at - pos);
+            out += kBaseMark;
+            pos = at;
+            link.savedLen = static_cast<uint16_t>(kBaseMark.size());
+            link.savedPos = static_cast<uint32_t>(out.size());
+            continue;
+        }
+        // A record that does not stand where it says (the page changed, or
+        // records overlap) is left alone, so undoing stays exact.
+        size_t end = link.valueEnd, len = link.linkText.size();
+        if (end > in.size() || len > end || end - len < pos || std::string_view(in).substr(end - len, len) != link.linkText.view())
+            continue;
+        AStr rep = replacement(page, stored, link);
+        if (rep.size() > 0xFFFF) continue;
+        out.append(in, pos, end - len - pos);
+        out += rep.view();
+        pos = end;
+        link.savedLen = static_cast<uint16_t>(rep.size());
+        link.savedPos = static_cast<uint32_t>(out.size());
+    }
+    out.append(in, pos, std::string::npos);
+    if (out.size() > 0xFFFFFFFFu || !replaceCopy(stored, out)) {
+        for (Node* n = page.links.first(); n; n = n->next()) {
+            static_cast<ExtractNode*>(n)->savedPos = 0;
+            static_cast<ExtractNode*>(n)->savedLen = 0;
+        }
+        return false;
+    }
+    page.flags = (page.flags | FlagRewritten) & ~uint32_t(FlagStub);
+    if (graph_.nodeChanged) graph_.nodeChanged(page);
+    return true;
+}
+
+bool PageRewriter::unrewrite(ToBeOpenTN& page) {
+    if (!(page.flags & FlagRewritten)) return true;
+    AStr stored = graph_.absolutePath(page.savedFile);
+    std::string in;
+    if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
+    std::string out;
+    out.reserve(in.size());
+    size_t pos = 0;
+    for (Node* n = page.links.first(); n; n = n->next()) {
+        auto& link = *static_cast<ExtractNode*>(n);
+        if (!link.savedPos) continue;
+        size_t end = link.savedPos, len = link.savedLen;
+        if (end > in.size() || len > end || end - len < pos) return false;  // not the copy we wrote
+        out.append(in, pos, end - len - pos);
+        if (!isBaseRecord(link)) out += link.linkText.view();
+        pos = end;
+    }
+    out.append(in, pos, std::string::npos);
+    if (!replaceCopy(stored, out)) return false;
+    for (Node* n = page.links.first(); n; n = n->next()) {
+        static_cast<ExtractNode*>(n)->savedPos = 0;
+        static_cast<ExtractNode*>(n)->savedLen = 0;
+    }
+    page.flags &= ~uint32_t(FlagRewritten);
+    if (graph_.nodeChanged) graph_.nodeChanged(page);
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Rewriting a stored page so that its links lead to the stored copies of
+// their targets, and undoing that before the page is rewritten again.
+//
+// Each link record remembers where its replacement went (saved position
+// and length), so undoing restores the page byte for byte. A page is
+// replaced only when the new copy was written whole; on any failure the
+// old copy stays as it was and keeps its flags.
+
+#include <cstdint>
+#include <functional>
+
+#include "framework/AStr.h"
+
+class LinkGraph;
+class ToBeOpenTN;
+
+class PageRewriter {
+public:
+    explicit PageRewriter(LinkGraph& graph) : graph_(graph) {}
+
+    // Shown once a rewrite has taken more than a second, every ten
+    // records: the record number, the record count and the page's URL.
+    std::function<void(size_t record, size_t count, const AStr& url)> progress;
+    // The tick count, replaceable in tests.
+    std::function<uint32_t()> clock;
+
+    // False when the page was left as it was (no stored copy, a file that
+    // could not be read or written, a failed replace).
+    bool rewrite(ToBeOpenTN& page);
+    bool unrewrite(ToBeOpenTN& page);
+
+    // What a link is replaced with on the page: a relative link to a
+    // stored target with its fragment, "empty.gif", the absolute URL, or
+    // for a URL that cannot be used the link text itself.
+    AStr replacement(const ToBeOpenTN& page, const AStr& pageFile, const class ExtractNode& link) const;
+
+private:
+    bool replaceCopy(const AStr& stored, const std::string& content);
+    uint32_t now() const;
+
+    LinkGraph& graph_;
+};
