@@ -77,12 +77,19 @@ AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, con
 
     ToBeOpenTN* target = const_cast<LinkGraph&>(graph_).find(absolute);
     if (target) {
-        AStr targetFile = graph_.absolutePath(target->savedFile);
-        bool stored = !target->savedFile.empty() && platform::FileExists(targetFile.c_str());
-        if (stored && !(link.flags & FlagNotFollowed)) return saving::relativeLink(pageFile, targetFile, fragment);
+        bool stored = storedCopyExists(*target);
+        if (stored && !(link.flags & FlagNotFollowed))
+            return saving::relativeLink(pageFile, graph_.absolutePath(target->savedFile), fragment);
         if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) return AStr("empty.gif");
     }
     return absolute + fragment;
+}
+
+bool PageRewriter::storedCopyExists(const ToBeOpenTN& target) const {
+    if (target.savedFile.empty()) return false;
+    auto [it, fresh] = exists_.try_emplace(&target, false);
+    if (fresh) it->second = platform::FileExists(graph_.absolutePath(target.savedFile).c_str());
+    return it->second;
 }
 
 bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
@@ -114,6 +121,7 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
     std::string in;
     if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
 
+    exists_.clear();
     std::string out;
     out.reserve(in.size() + in.size() / 8);
     size_t pos = 0;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 
 #include "framework/AStr.h"
 
@@ -37,7 +38,10 @@ public:
 
 private:
     bool replaceCopy(const AStr& stored, const std::string& content);
+    bool storedCopyExists(const ToBeOpenTN& target) const;
     uint32_t now() const;
 
     LinkGraph& graph_;
+    // Whether a target's copy exists, asked once per target and rewrite.
+    mutable std::unordered_map<const ToBeOpenTN*, bool> exists_;
 };

@@ -47,6 +47,10 @@ bool wantsNoStub(const LinkGraph& graph, const ToBeOpenTN& t) {
 
 }  // namespace
 
+void StubPages::installInGraph() {
+    graph_.makeStub = [this](ToBeOpenTN& node) { makeStub(node); };
+}
+
 bool StubPages::makeStub(ToBeOpenTN& node) {
     AStr url = graph_.urlOf(node);
     saving::PlaceRequest req;

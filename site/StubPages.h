@@ -25,6 +25,9 @@ public:
     StubPages(LinkGraph& graph, PageLanguage language, uint32_t outputFlags = 0)
         : graph_(graph), language_(language), outputFlags_(outputFlags) {}
 
+    // Has the graph make its stubs here (for links it will not follow
+    // while the job's Stubs switch is on).
+    void installInGraph();
     // Places the node's URL as a page and writes a stub there; on success
     // the node is received, a stub, rewritten, with that saved file.
     bool makeStub(ToBeOpenTN& node);

@@ -185,6 +185,38 @@ TEST_F(SiteCopy, EveryCorpusPageRoundTripsAndItsStoredLinksResolve) {
     EXPECT_GE(checked, 20);
 }
 
+TEST_F(SiteCopy, LongRewritesTellTheirProgressEveryTenRecords) {
+    std::string html;
+    for (int i = 0; i < 35; ++i) html += "<a href=\"p" + std::to_string(i) + ".htm\">x</a>";
+    ToBeOpenTN* p = page("http://h/index.htm", html);
+    uint32_t tick = 5000;
+    rewriter.clock = [&] { return tick += 600; };  // looked at every tenth record
+    std::vector<size_t> shown;
+    rewriter.progress = [&](size_t record, size_t count, const AStr& url) {
+        shown.push_back(record);
+        EXPECT_EQ(35u, count);
+        EXPECT_EQ("http://h/index.htm", url);
+    };
+    ASSERT_TRUE(rewriter.rewrite(*p));
+    // Nothing during the first second, then every tenth record.
+    EXPECT_EQ((std::vector<size_t>{10, 20, 30}), shown);
+}
+
+TEST_F(SiteCopy, TheGraphMakesStubsForLinksItDoesNotFollow) {
+    Lang lang;
+    StubPages stubs(g, {lang, "enu"});
+    stubs.installInGraph();
+    g.stubs = true;
+    policy.internalLevels = 0;  // links of the start page lie beyond the levels
+    ToBeOpenTN* p = page("http://h/index.htm", "<a href=\"far.htm\">far</a><img src=\"i.gif\">");
+    ToBeOpenTN* far = g.find("http://h/far.htm");
+    ASSERT_TRUE(far);
+    EXPECT_TRUE(far->flags & FlagStub);
+    EXPECT_NE(slurp(g.absolutePath(far->savedFile).c_str()).find("charset=windows-1252"), std::string::npos);
+    ASSERT_TRUE(rewriter.rewrite(*p));
+    EXPECT_NE(slurp(g.absolutePath(p->savedFile).c_str()).find("<a href=\"far.htm\">"), std::string::npos);
+}
+
 TEST_F(SiteCopy, StubsStandInForWhatIsNotFetched) {
     Lang lang;  // no library: the texts are empty, the structure stays
     StubPages stubs(g, {lang, "rus"});
