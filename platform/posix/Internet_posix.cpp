@@ -291,14 +291,15 @@ CurlRequest::~CurlRequest() {
         auto& v = session_->live;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    void* h = handle();
-    report(kStatusHandleClosing, &h, sizeof h);
     if (easy_) {
         curl_multi_remove_handle(multi_, easy_);
         curl_easy_cleanup(easy_);
     }
     if (multi_) curl_multi_cleanup(multi_);
     curl_slist_free_all(requestHeaders_);
+    // The last report of a handle, as the platform's library makes it.
+    void* h = handle();
+    report(kStatusHandleClosing, &h, sizeof h);
 }
 
 int CurlRequest::open(const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
