@@ -408,7 +408,7 @@ int CurlRequest::start() {
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 256L * 1024);
+    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 64L * 1024);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 60L);
     // A server that sends nothing for a minute is given up, as the
     // platform's receive timeout does.

@@ -90,6 +90,13 @@ struct Session {
     void close();
 };
 
+// The outcome of one waiting call, shared with the pump.
+struct Outcome {
+    BOOL ok = FALSE;
+    DWORD value = 0;
+    DWORD error = 0;
+};
+
 // The thread that makes a request's waiting calls, one at a time. It
 // lives until the request is gone and no call is under way, then closes
 // the handle.
@@ -133,6 +140,38 @@ struct Pump {
         lock.lock();
         finished = true;
         cv.notify_all();
+    }
+
+    bool noWaitFails = false;    // the handle cannot read without waiting
+
+    // One read that waits only for the first bytes: InternetReadFile
+    // fills the whole buffer before it returns, so take what has come
+    // without waiting, and when nothing has, wait until something has.
+    void readSome(uint32_t want, Outcome& o) {
+        for (int pass = 0; pass < 2; ++pass) {
+            if (!noWaitFails) {
+                INTERNET_BUFFERSA ib{};
+                ib.dwStructSize = sizeof ib;
+                ib.lpvBuffer = block.data();
+                ib.dwBufferLength = want;
+                if (InternetReadFileExA(h, &ib, IRF_NO_WAIT, 0)) {
+                    o.ok = TRUE;
+                    o.value = ib.dwBufferLength;
+                    if (o.value) return;
+                } else {
+                    noWaitFails = true;
+                }
+            }
+            DWORD avail = 0;
+            o.ok = InternetQueryDataAvailable(h, &avail, 0, 0);
+            o.value = 0;
+            if (!o.ok || avail == 0) break;  // an error, or the end
+            if (noWaitFails) {
+                o.ok = InternetReadFile(h, block.data(), std::min<DWORD>(avail, want), &o.value);
+                break;
+            }
+        }
+        o.error = o.ok ? 0 : GetLastError();
     }
 
     // Runs work on the pump and waits for it; false when the session was
@@ -301,13 +340,6 @@ DWORD Request::checkHead() {
     return 0;
 }
 
-// The outcome of one waiting call, shared with the pump.
-struct Outcome {
-    BOOL ok = FALSE;
-    DWORD value = 0;
-    DWORD error = 0;
-};
-
 bool Request::read(void* buf, uint32_t n, uint32_t& got) {
     got = 0;
     if (n == 0) return true;
@@ -317,14 +349,7 @@ bool Request::read(void* buf, uint32_t n, uint32_t& got) {
         uint32_t want = std::max(n, kBlock);
         if (!pump->call([pump, o, want] {
                 if (pump->block.size() < want) pump->block.resize(want);
-                // WinInet fills the whole buffer before it returns: ask
-                // for what has come (waiting for the first bytes) so that
-                // bytes are handed over as they arrive.
-                DWORD avail = 0;
-                o->ok = InternetQueryDataAvailable(pump->h, &avail, 0, 0);
-                if (o->ok && avail)
-                    o->ok = InternetReadFile(pump->h, pump->block.data(), std::min<DWORD>(avail, want), &o->value);
-                o->error = o->ok ? 0 : GetLastError();
+                pump->readSome(want, *o);
             }))
             return Fail(kErrorCancelled);
         if (!o->ok) return Fail(o->error);
