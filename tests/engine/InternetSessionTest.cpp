@@ -339,6 +339,22 @@ TEST(InternetSession, CloseFromAnotherThreadEndsABlockedRead) {
     EXPECT_LT(waited, std::chrono::milliseconds(1200));
 }
 
+TEST(InternetSession, CloseFromAnotherThreadEndsAnOpenUnderWay) {
+    Session session;
+    std::string url = HttpUrl("/late");  // answered after 3 s
+    auto start = std::chrono::steady_clock::now();
+    std::thread closer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        session.close();
+    });
+    iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
+    auto waited = std::chrono::steady_clock::now() - start;
+    closer.join();
+    EXPECT_TRUE(s.fail());
+    EXPECT_EQ(kErrorCancelled, s.openError());
+    EXPECT_LT(waited, std::chrono::milliseconds(1300));
+}
+
 TEST(InternetSession, LargeBodyWithFlatMemory) {
     constexpr long long kBig = 200LL * 1024 * 1024;
     Session session;

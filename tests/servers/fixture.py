@@ -38,6 +38,7 @@ SCRIPT = {
     "/cut": {"file": "data.bin", "cut_after": 5000},
     "/stall": {"file": "data.bin", "stall": 100},
     "/auth": {"auth": "ann:secret", "body": "inside"},
+    "/late": {"body": "late", "delay": 3},
     "/big": {"body": {"repeat": "0123456789abcdef", "size": BIG},
              "headers": [["Content-Type", "application/octet-stream"]]},
     "/garbage": {"raw": "this is not http at all\r\n\r\n"},
