@@ -249,7 +249,7 @@ TEST(InternetSession, HttpsWithTheTestAuthority) {
 TEST(InternetSession, FtpFileThroughThePlainBuffer) {
     Session session;
     std::string url = Origin("ftp", "ftp") + "/hello.txt";
-    iurlwstream s(session, url.c_str(), 1, kWorkerFlags | kFlagPassive, nullptr, 0);
+    iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(s.fail()) << s.openError();
     auto* n = dynamic_cast<nwstreambuf*>(s.rdbuf());
     ASSERT_NE(nullptr, n);
@@ -260,7 +260,7 @@ TEST(InternetSession, FtpFileThroughThePlainBuffer) {
     EXPECT_FALSE(f.readFailed) << f.readError;
 
     std::string missing = Origin("ftp", "ftp") + "/missing.txt";
-    iurlwstream m(session, missing.c_str(), 1, kWorkerFlags | kFlagPassive, nullptr, 0);
+    iurlwstream m(session, missing.c_str(), 1, kWorkerFlags, nullptr, 0);
     EXPECT_TRUE(m.fail());
     EXPECT_NE(0, m.openError());
 }
