@@ -301,7 +301,7 @@ int CurlRequest::open(const char* url, const char* headers, uint32_t headersLeng
     url_ = url;
     CURLU* u = curl_url();
     std::string scheme, host;
-    if (curl_url_set(u, CURLUPART_URL, url, 0) != CURLUE_OK) {
+    if (curl_url_set(u, CURLUPART_URL, url, CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
         curl_url_cleanup(u);
         return FailWith(kErrorInvalidUrl);
     }

@@ -395,6 +395,28 @@ bool Request::sendRequest(const char* headers, uint32_t length) {
     return e ? Fail(e) : true;
 }
 
+// WinInet takes a port above 65535 modulo 65536 and would fetch from
+// another port: such a URL is refused.
+bool PortInRange(const char* url) {
+    const char* p = url ? strstr(url, "://") : nullptr;
+    if (!p) return true;
+    p += 3;
+    const char* end = p + strcspn(p, "/?#\\");
+    const char* colon = nullptr;
+    for (const char* q = p; q < end; ++q) {
+        if (*q == '@' || *q == ']') colon = nullptr;
+        else if (*q == ':') colon = q;
+    }
+    if (!colon) return true;
+    unsigned long port = 0;
+    for (const char* q = colon + 1; q < end; ++q) {
+        if (*q < '0' || *q > '9') return true;  // not a port: WinInet's own check
+        port = port * 10 + static_cast<unsigned long>(*q - '0');
+        if (port > 65535) return false;
+    }
+    return true;
+}
+
 class WinSession final : public InternetSession {
 public:
     explicit WinSession(std::shared_ptr<Session> s) : s_(std::move(s)) {}
@@ -415,6 +437,10 @@ private:
 
 std::unique_ptr<InternetRequest> WinSession::openUrl(const char* url, const char* headers, uint32_t headersLength,
                                                      uint32_t flags, uintptr_t context) {
+    if (!PortInRange(url)) {
+        Fail(kErrorInvalidUrl);
+        return nullptr;
+    }
     auto pump = std::make_shared<Pump>();
     pump->session = s_;
     std::unique_ptr<Request> r;

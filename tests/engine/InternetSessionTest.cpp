@@ -314,7 +314,7 @@ TEST(InternetSession, CutBodyDeliversWhatCameThenFails) {
     EXPECT_EQ(expected.size(), f.body.size());
     EXPECT_TRUE(f.body == expected);
     EXPECT_TRUE(f.readFailed);
-    EXPECT_NE(0, f.readError);
+    EXPECT_EQ(kErrorConnectionAborted, f.readError);
 }
 
 TEST(InternetSession, CloseFromAnotherThreadEndsABlockedRead) {
@@ -441,23 +441,33 @@ TEST(InternetSession, HostileUrlsFailClearly) {
     std::string port = Origin("http").substr(17);
     std::string labels;
     for (int i = 0; i < 1000; ++i) labels += "a.";
-    const std::string urls[] = {
-        "http://127.0.0.1:" + port + "/" + std::string(100 * 1024, 'a'),
-        "zzz://127.0.0.1/x",
-        "http://[::1/x",
-        "http://127.0.0.1:70000/x",
-        "http://" + labels + "example/",
-        "",
+    struct Case {
+        std::string url;
+        int error;  // the open's error; 0: any, -1: the server's refusal
+    } cases[] = {
+        {"http://127.0.0.1:" + port + "/" + std::string(100 * 1024, 'a'), -1},
+        {"zzz://127.0.0.1/x", kErrorUnrecognizedScheme},
+        {"http://[::1/x", 0},
+        {"http://127.0.0.1:70000/x", kErrorInvalidUrl},
+        {"http://" + labels + "example/", kErrorNameNotResolved},
+        {"", 0},
+        {"http://127.0.0.1:1/", kErrorCannotConnect},
     };
-    for (const std::string& u : urls) {
+    for (const Case& c : cases) {
         Session session;
-        iurlwstream s(session, u.c_str(), 1, kWorkerFlags, nullptr, 0);
-        std::string shown = u.substr(0, 60);
-        if (s.fail()) {
-            EXPECT_NE(0, s.openError()) << shown;
-        } else {
-            // The long URL reached the server, which refused it.
+        iurlwstream s(session, c.url.c_str(), 1, kWorkerFlags, nullptr, 0);
+        std::string shown = c.url.substr(0, 60);
+        if (c.error == -1) {
+            // The long URL reaches the server, which refuses it.
+            ASSERT_FALSE(s.fail()) << shown << " " << s.openError();
             EXPECT_GE(StatusOf(s), 400) << shown;
+            continue;
+        }
+        EXPECT_TRUE(s.fail()) << shown;
+        if (c.error) {
+            EXPECT_EQ(c.error, s.openError()) << shown;
+        } else {
+            EXPECT_NE(0, s.openError()) << shown;
         }
     }
 }
@@ -470,7 +480,7 @@ TEST(InternetSession, HostileServersGiveAnErrorCode) {
         std::string url = HttpUrl(path);
         iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
         if (s.fail()) {
-            EXPECT_NE(0, s.openError()) << path;
+            EXPECT_EQ(kErrorInvalidServerResponse, s.openError()) << path;
             continue;
         }
         // A library that takes the answer for a body must not call it a
