@@ -63,6 +63,7 @@ private:
 
 // The last error of the calling thread as the platform keeps it.
 int LastError();
+void SetLastErrorCode(int code);
 
 bool FileExists(const char* path);    // an existing file, not a folder
 bool FolderExists(const char* path);

@@ -218,7 +218,8 @@ private:
     bool paused_ = false;
 };
 
-struct Session final : InternetSession, std::enable_shared_from_this<Session> {
+// A session's state, shared with the requests opened through it.
+struct Session {
     std::string agent, proxy, bypass;
     uint32_t access = kOpenPreconfig;
     std::mutex mutex;
@@ -226,50 +227,43 @@ struct Session final : InternetSession, std::enable_shared_from_this<Session> {
     std::vector<CurlRequest*> live;
     InternetStatusListener* listener = nullptr;
 
-    void close() override {
+    void close() {
         std::lock_guard<std::mutex> lock(mutex);
         closed = true;
         for (CurlRequest* r : live) r->abort();
     }
+};
+
+class CurlSession final : public InternetSession {
+public:
+    explicit CurlSession(std::shared_ptr<Session> s) : s_(std::move(s)) {}
+    ~CurlSession() override { s_->close(); }
+    void close() override { s_->close(); }
     InternetStatusListener* setStatusListener(InternetStatusListener* l) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        std::swap(listener, l);
+        std::lock_guard<std::mutex> lock(s_->mutex);
+        std::swap(s_->listener, l);
         return l;
     }
     std::unique_ptr<InternetRequest> openUrl(const char* url, const char* headers, uint32_t headersLength,
                                              uint32_t flags, uintptr_t context) override;
-    void* handle() const override { return const_cast<Session*>(this); }
-};
-
-// The owner-facing object; the state lives on while requests refer to it.
-class SessionHandle final : public InternetSession {
-public:
-    explicit SessionHandle(std::shared_ptr<Session> s) : s_(std::move(s)) {}
-    ~SessionHandle() override { s_->close(); }
-    void close() override { s_->close(); }
-    InternetStatusListener* setStatusListener(InternetStatusListener* l) override { return s_->setStatusListener(l); }
-    std::unique_ptr<InternetRequest> openUrl(const char* url, const char* headers, uint32_t headersLength,
-                                             uint32_t flags, uintptr_t context) override {
-        return s_->openUrl(url, headers, headersLength, flags, context);
-    }
     void* handle() const override { return s_.get(); }
 
 private:
     std::shared_ptr<Session> s_;
 };
 
-std::unique_ptr<InternetRequest> Session::openUrl(const char* url, const char* headers, uint32_t headersLength,
-                                                  uint32_t flags, uintptr_t context) {
+std::unique_ptr<InternetRequest> CurlSession::openUrl(const char* url, const char* headers, uint32_t headersLength,
+                                                      uint32_t flags, uintptr_t context) {
     InternetStatusListener* l;
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (closed) {
+        std::lock_guard<std::mutex> lock(s_->mutex);
+        if (s_->closed) {
             FailWith(kErrorCancelled);
             return nullptr;
         }
-        l = listener;
+        l = s_->listener;
     }
-    auto r = std::make_unique<CurlRequest>(shared_from_this(), l, context);
+    auto r = std::make_unique<CurlRequest>(s_, l, context);
     if (r->open(url, headers, headersLength, flags) != 0) return nullptr;
     return r;
 }
@@ -291,14 +285,15 @@ CurlRequest::~CurlRequest() {
         auto& v = session_->live;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    void* h = handle();
-    report(kStatusHandleClosing, &h, sizeof h);
     if (easy_) {
         curl_multi_remove_handle(multi_, easy_);
         curl_easy_cleanup(easy_);
     }
     if (multi_) curl_multi_cleanup(multi_);
     curl_slist_free_all(requestHeaders_);
+    // The last report of a handle, as the platform's library makes it.
+    void* h = handle();
+    report(kStatusHandleClosing, &h, sizeof h);
 }
 
 int CurlRequest::open(const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
@@ -306,7 +301,7 @@ int CurlRequest::open(const char* url, const char* headers, uint32_t headersLeng
     url_ = url;
     CURLU* u = curl_url();
     std::string scheme, host;
-    if (curl_url_set(u, CURLUPART_URL, url, 0) != CURLUE_OK) {
+    if (curl_url_set(u, CURLUPART_URL, url, CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
         curl_url_cleanup(u);
         return FailWith(kErrorInvalidUrl);
     }
@@ -407,7 +402,7 @@ int CurlRequest::start() {
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 256L * 1024);
+    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 64L * 1024);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 60L);
     // A server that sends nothing for a minute is given up, as the
     // platform's receive timeout does.
@@ -780,7 +775,7 @@ std::unique_ptr<InternetSession> InternetSession::Open(const char* agent, uint32
     s->access = accessType;
     s->proxy = proxy ? proxy : "";
     s->bypass = proxyBypass ? proxyBypass : "";
-    return std::make_unique<SessionHandle>(std::move(s));
+    return std::make_unique<CurlSession>(std::move(s));
 }
 
 int TrustTestCertificateAuthority(const char* pemPath) {

@@ -32,6 +32,7 @@ DWORD Attributes(const char* path) { return GetFileAttributesA(path); }
 }  // namespace
 
 int LastError() { return static_cast<int>(GetLastError()); }
+void SetLastErrorCode(int code) { SetLastError(static_cast<DWORD>(code)); }
 
 File::File(File&& o) noexcept : h_(o.h_), error_(o.error_) { o.h_ = nullptr; }
 

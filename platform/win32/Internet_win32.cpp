@@ -1,8 +1,17 @@
-// The internet library over WinInet, as the program has always used it.
-// Two things are added around it: a request's context passed to WinInet
-// is our own record, so that status reports find their listener; and a
-// body that ends before its announced length fails the read instead of
-// looking like a complete file.
+// The internet library over WinInet, as the program has always used it,
+// with three things added around it:
+// - WinInet's calls that wait for the network (open, read, data
+//   available, send) run on a thread of the request's own while the
+//   caller waits on a condition. Closing the session wakes the caller at
+//   once: Wine's WinInet neither ends a blocked read when its handle is
+//   closed nor lets the close return before the read does. The call left
+//   behind ends with the receive timeout and its thread then closes the
+//   handle.
+// - A request's context for WinInet is a number that finds the listener
+//   only while the request lives: WinInet may still report on a handle
+//   after we let it go (an ftp connection closed later).
+// - A body that ends before its announced length fails the read instead
+//   of looking like a complete file.
 
 #include "platform/Internet.h"
 
@@ -11,9 +20,12 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -22,17 +34,40 @@ using namespace inet;
 
 namespace {
 
-struct Session;
+// A stuck call gives up after this long, as on the POSIX side.
+constexpr DWORD kReceiveTimeoutMs = 60000;
+// Every read of the library asks for at least this much; smaller reads
+// are served from what came.
+constexpr uint32_t kBlock = 256 * 1024;
+// A response head larger than this is refused.
+constexpr DWORD kMaxHead = 256 * 1024;
 
-// What WinInet gets as a request's context.
 struct Reporter {
     InternetStatusListener* listener;
     uintptr_t context;
 };
+std::mutex gReportersMutex;
+std::map<uintptr_t, Reporter> gReporters;
+uintptr_t gNextReporter = 1;
 
-void CALLBACK OnStatus(HINTERNET h, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
-    auto* r = reinterpret_cast<Reporter*>(context);
-    if (r && r->listener) r->listener->onStatus(h, r->context, status, info, length);
+uintptr_t AddReporter(InternetStatusListener* listener, uintptr_t context) {
+    std::lock_guard<std::mutex> lock(gReportersMutex);
+    uintptr_t id = gNextReporter++;
+    gReporters[id] = Reporter{listener, context};
+    return id;
+}
+
+void RemoveReporter(uintptr_t id) {
+    std::lock_guard<std::mutex> lock(gReportersMutex);
+    gReporters.erase(id);
+}
+
+void CALLBACK OnStatus(HINTERNET h, DWORD_PTR id, DWORD status, LPVOID info, DWORD length) {
+    // Held during the report: a listener only stores what it is told.
+    std::lock_guard<std::mutex> lock(gReportersMutex);
+    auto it = gReporters.find(id);
+    if (it != gReporters.end() && it->second.listener)
+        it->second.listener->onStatus(h, it->second.context, status, info, length);
 }
 
 bool Fail(DWORD code) {
@@ -40,94 +75,347 @@ bool Fail(DWORD code) {
     return false;
 }
 
-class WinRequest final : public InternetRequest {
-public:
-    WinRequest(std::shared_ptr<Session> s, HINTERNET h, std::unique_ptr<Reporter> r);
-    ~WinRequest() override;
-
-    // Called by the session's close, under its lock.
-    void closeBySession() {
-        if (!closed_.exchange(true)) InternetCloseHandle(h_);
-    }
-    void* handle() const override { return h_; }
-    bool read(void* buf, uint32_t n, uint32_t& got) override;
-    bool write(const void* buf, uint32_t n, uint32_t& written) override {
-        if (closed_) return Fail(kErrorCancelled);
-        DWORD w = 0;
-        BOOL ok = InternetWriteFile(h_, buf, n, &w);
-        written = w;
-        return ok;
-    }
-    long long setFilePointer(long long offset, int origin) override {
-        if (closed_) return Fail(kErrorCancelled), -1;
-        LONG high = static_cast<LONG>(offset >> 32);
-        DWORD low = InternetSetFilePointer(h_, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
-                                           static_cast<DWORD>(origin), reinterpret_cast<DWORD_PTR>(reporter_.get()));
-        if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
-        return (static_cast<long long>(high) << 32) | low;
-    }
-    bool queryDataAvailable(uint32_t& n) override {
-        if (closed_) return Fail(kErrorCancelled);
-        DWORD a = 0;
-        BOOL ok = InternetQueryDataAvailable(h_, &a, 0, 0);
-        n = a;
-        return ok || failedAfterClose();
-    }
-    bool queryInfo(uint32_t query, void* buf, uint32_t& length) override {
-        if (closed_) return Fail(kErrorCancelled);
-        DWORD len = length, index = 0;
-        BOOL ok = HttpQueryInfoA(h_, query, buf, &len, &index);
-        length = len;
-        return ok;
-    }
-    bool queryOption(uint32_t option, void* buf, uint32_t& length) override {
-        if (closed_) return Fail(kErrorCancelled);
-        DWORD len = length;
-        BOOL ok = InternetQueryOptionA(h_, option, buf, &len);
-        length = len;
-        return ok;
-    }
-    bool setOption(uint32_t option, const void* buf, uint32_t length) override {
-        if (closed_) return Fail(kErrorCancelled);
-        return InternetSetOptionA(h_, option, const_cast<void*>(buf), length);
-    }
-    bool sendRequest(const char* headers, uint32_t length) override {
-        if (closed_) return Fail(kErrorCancelled);
-        if (!HttpSendRequestA(h_, headers, headers ? length : 0, nullptr, 0)) return failedAfterClose();
-        learnLength();
-        return true;
-    }
-    void learnLength();
-
-private:
-    // A call that failed because the session closed the handle under it
-    // reports the cancellation, not whatever the library says then.
-    bool failedAfterClose() {
-        if (closed_) SetLastError(kErrorCancelled);
-        return false;
-    }
-
-    std::shared_ptr<Session> session_;
-    HINTERNET h_;
-    std::unique_ptr<Reporter> reporter_;
-    std::atomic<bool> closed_{false};
-    long long expected_ = -1;  // Content-Length of an http body, -1 unknown
-    long long received_ = 0;
-};
+class Request;
 
 struct Session {
     HINTERNET h = nullptr;
     std::mutex mutex;
-    std::vector<WinRequest*> live;
+    bool closed = false;
+    std::vector<Request*> live;
     InternetStatusListener* listener = nullptr;
 
-    void close() {
-        std::lock_guard<std::mutex> lock(mutex);
-        for (WinRequest* r : live) r->closeBySession();
+    ~Session() {
         if (h) InternetCloseHandle(h);
+    }
+    void close();
+};
+
+// The outcome of one waiting call, shared with the pump.
+struct Outcome {
+    BOOL ok = FALSE;
+    DWORD value = 0;
+    DWORD error = 0;
+};
+
+// The thread that makes a request's waiting calls, one at a time. It
+// lives until the request is gone and no call is under way, then closes
+// the handle.
+struct Pump {
+    std::shared_ptr<Session> session;
+    std::mutex m;
+    std::condition_variable cv;
+    std::function<void()> job;   // the call to make, empty when none
+    bool busy = false;           // a job is running
+    bool aborted = false;        // the session was closed
+    bool released = false;       // the request is gone
+    bool finished = false;       // the handle is closed
+    HINTERNET h = nullptr;
+    uintptr_t reporter = 0;      // removed once the handle is closed
+    // Reads land here, never in the caller's memory: a read left behind by
+    // a close may still complete after the caller has gone.
+    std::vector<char> block;
+
+    void run() {
+        std::unique_lock<std::mutex> lock(m);
+        for (;;) {
+            cv.wait(lock, [&] { return job || released; });
+            if (!job) break;
+            auto work = std::move(job);
+            job = nullptr;
+            if (aborted) continue;
+            busy = true;
+            lock.unlock();
+            work();
+            lock.lock();
+            busy = false;
+            cv.notify_all();
+            if (released) break;
+        }
+        HINTERNET handle = h;
         h = nullptr;
+        lock.unlock();
+        // Closing reports handle closing, the last report of a request.
+        if (handle) InternetCloseHandle(handle);
+        RemoveReporter(reporter);
+        lock.lock();
+        finished = true;
+        cv.notify_all();
+    }
+
+    bool noWaitFails = false;    // the handle cannot read without waiting
+
+    // One read that waits only for the first bytes: InternetReadFile
+    // fills the whole buffer before it returns, so take what has come
+    // without waiting, and when nothing has, wait until something has.
+    void readSome(uint32_t want, Outcome& o) {
+        for (int pass = 0; pass < 2; ++pass) {
+            if (!noWaitFails) {
+                INTERNET_BUFFERSA ib{};
+                ib.dwStructSize = sizeof ib;
+                ib.lpvBuffer = block.data();
+                ib.dwBufferLength = want;
+                if (InternetReadFileExA(h, &ib, IRF_NO_WAIT, 0)) {
+                    o.ok = TRUE;
+                    o.value = ib.dwBufferLength;
+                    if (o.value) return;
+                } else {
+                    noWaitFails = true;
+                }
+            }
+            DWORD avail = 0;
+            o.ok = InternetQueryDataAvailable(h, &avail, 0, 0);
+            o.value = 0;
+            if (!o.ok || avail == 0) break;  // an error, or the end
+            if (noWaitFails) {
+                o.ok = InternetReadFile(h, block.data(), std::min<DWORD>(avail, want), &o.value);
+                break;
+            }
+        }
+        o.error = o.ok ? 0 : GetLastError();
+    }
+
+    // Runs work on the pump and waits for it; false when the session was
+    // closed first (the work then ends on its own, so it must own or share
+    // everything it touches).
+    bool call(std::function<void()> work) {
+        std::unique_lock<std::mutex> lock(m);
+        if (aborted) return false;
+        job = std::move(work);
+        cv.notify_all();
+        cv.wait(lock, [&] { return (!job && !busy) || aborted; });
+        return !aborted || (!job && !busy);
+    }
+    void abort() {
+        std::lock_guard<std::mutex> lock(m);
+        aborted = true;
+        cv.notify_all();
     }
 };
+
+class Request final : public InternetRequest {
+public:
+    Request(std::shared_ptr<Pump> pump, uintptr_t reporter) : pump_(std::move(pump)), reporter_(reporter) {}
+    ~Request() override;
+
+    void abort() { pump_->abort(); }
+    // Opens on the pump; 0 or the error code.
+    DWORD open(HINTERNET session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags);
+
+    void* handle() const override { return pump_->h; }
+    bool read(void* buf, uint32_t n, uint32_t& got) override;
+    bool write(const void* buf, uint32_t n, uint32_t& written) override {
+        written = 0;
+        if (!usable()) return Fail(kErrorCancelled);
+        DWORD w = 0;
+        BOOL ok = InternetWriteFile(pump_->h, buf, n, &w);
+        written = w;
+        return ok;
+    }
+    long long setFilePointer(long long offset, int origin) override {
+        if (!usable()) return Fail(kErrorCancelled), -1;
+        blockPos_ = blockEnd_ = 0;
+        LONG high = static_cast<LONG>(offset >> 32);
+        DWORD low = InternetSetFilePointer(pump_->h, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
+                                           static_cast<DWORD>(origin), reporter_);
+        if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
+        return (static_cast<long long>(high) << 32) | low;
+    }
+    bool queryDataAvailable(uint32_t& n) override;
+    bool queryInfo(uint32_t query, void* buf, uint32_t& length) override {
+        if (!usable()) return Fail(kErrorCancelled);
+        DWORD len = length, index = 0;
+        BOOL ok = HttpQueryInfoA(pump_->h, query, buf, &len, &index);
+        length = len;
+        return ok;
+    }
+    bool queryOption(uint32_t option, void* buf, uint32_t& length) override {
+        if (!usable()) return Fail(kErrorCancelled);
+        DWORD len = length;
+        BOOL ok = InternetQueryOptionA(pump_->h, option, buf, &len);
+        length = len;
+        return ok;
+    }
+    bool setOption(uint32_t option, const void* buf, uint32_t length) override {
+        if (!usable()) return Fail(kErrorCancelled);
+        return InternetSetOptionA(pump_->h, option, const_cast<void*>(buf), length);
+    }
+    bool sendRequest(const char* headers, uint32_t length) override;
+
+private:
+    bool usable() {
+        std::lock_guard<std::mutex> lock(pump_->m);
+        return !pump_->aborted && pump_->h;
+    }
+    // Refuses what is no HTTP answer and learns the body's length.
+    DWORD checkHead();
+
+    std::shared_ptr<Pump> pump_;
+    uintptr_t reporter_;
+    long long expected_ = -1;  // Content-Length of an http body, -1 unknown
+    long long received_ = 0;
+    uint32_t blockPos_ = 0, blockEnd_ = 0;  // unread part of the pump's block
+};
+
+void Session::close() {
+    std::lock_guard<std::mutex> lock(mutex);
+    closed = true;
+    for (Request* r : live) r->abort();
+}
+
+Request::~Request() {
+    {
+        std::shared_ptr<Session> s = pump_->session;
+        std::lock_guard<std::mutex> lock(s->mutex);
+        s->live.erase(std::remove(s->live.begin(), s->live.end(), this), s->live.end());
+    }
+    std::unique_lock<std::mutex> lock(pump_->m);
+    pump_->released = true;
+    pump_->cv.notify_all();
+    if (pump_->busy || pump_->job) {
+        // A call left behind by a close: no more reports for this request.
+        RemoveReporter(reporter_);
+        return;
+    }
+    pump_->cv.wait(lock, [&] { return pump_->finished; });
+}
+
+DWORD Request::open(HINTERNET session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
+    struct Call {
+        std::string url, headers;
+        bool withHeaders;
+        DWORD error = 0;
+    };
+    auto c = std::make_shared<Call>();
+    c->url = url ? url : "";
+    c->withHeaders = headers != nullptr;
+    if (headers)
+        c->headers.assign(headers, headersLength == static_cast<uint32_t>(-1) ? strlen(headers) : headersLength);
+    std::shared_ptr<Pump> pump = pump_;
+    uintptr_t reporter = reporter_;
+    bool done = pump->call([c, pump, session, flags, reporter] {
+        HINTERNET h = InternetOpenUrlA(session, c->url.c_str(), c->withHeaders ? c->headers.c_str() : nullptr,
+                                       static_cast<DWORD>(c->headers.size()), flags, reporter);
+        DWORD e = h ? 0 : GetLastError();
+        std::lock_guard<std::mutex> lock(pump->m);
+        pump->h = h;  // closed by the pump at its end, also when abandoned
+        c->error = e;
+    });
+    if (!done) return kErrorCancelled;
+    if (!pump->h) return c->error ? c->error : static_cast<DWORD>(kErrorInternal);
+    return checkHead();
+}
+
+DWORD Request::checkHead() {
+    expected_ = -1;
+    received_ = 0;
+    blockPos_ = blockEnd_ = 0;
+    HINTERNET h = pump_->h;
+    DWORD type = 0, len = sizeof type;
+    if (!InternetQueryOptionA(h, INTERNET_OPTION_HANDLE_TYPE, &type, &len) || type != INTERNET_HANDLE_TYPE_HTTP_REQUEST)
+        return 0;
+    // What is no HTTP answer is refused, as on the POSIX side. WinInet
+    // takes bytes that are no response for the body of a made-up
+    // "HTTP/1.0 200 OK" without a single header line; every real server
+    // sends some.
+    DWORD index = 0;
+    len = 0;
+    if (HttpQueryInfoA(h, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &len, &index) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return kErrorInvalidServerResponse;
+    if (len > kMaxHead) return kErrorInvalidServerResponse;
+    std::string raw(len, '\0');
+    index = 0;
+    if (!HttpQueryInfoA(h, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &len, &index)) return kErrorInvalidServerResponse;
+    raw.resize(len);
+    size_t firstEnd = raw.find("\r\n");
+    if (firstEnd == std::string::npos || raw.compare(firstEnd, 4, "\r\n\r\n") == 0) return kErrorInvalidServerResponse;
+    DWORD status = 0, n = sizeof status;
+    index = 0;
+    if (!HttpQueryInfoA(h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &n, &index)) return 0;
+    if (status / 100 == 1 || status == 204 || status == 304) return 0;
+    // The length as a text: a number query would cut lengths above 4 GB.
+    char text[32];
+    n = sizeof text;
+    index = 0;
+    if (HttpQueryInfoA(h, HTTP_QUERY_CONTENT_LENGTH, text, &n, &index)) expected_ = _atoi64(text);
+    return 0;
+}
+
+bool Request::read(void* buf, uint32_t n, uint32_t& got) {
+    got = 0;
+    if (n == 0) return true;
+    if (blockPos_ == blockEnd_) {
+        std::shared_ptr<Pump> pump = pump_;
+        auto o = std::make_shared<Outcome>();
+        uint32_t want = std::max(n, kBlock);
+        if (!pump->call([pump, o, want] {
+                if (pump->block.size() < want) pump->block.resize(want);
+                pump->readSome(want, *o);
+            }))
+            return Fail(kErrorCancelled);
+        if (!o->ok) return Fail(o->error);
+        received_ += o->value;
+        if (o->value == 0 && expected_ >= 0 && received_ < expected_) return Fail(kErrorConnectionAborted);
+        blockPos_ = 0;
+        blockEnd_ = o->value;
+    }
+    uint32_t k = std::min(n, blockEnd_ - blockPos_);
+    memcpy(buf, pump_->block.data() + blockPos_, k);
+    blockPos_ += k;
+    got = k;
+    return true;
+}
+
+bool Request::queryDataAvailable(uint32_t& n) {
+    n = blockEnd_ - blockPos_;
+    if (n) return true;
+    std::shared_ptr<Pump> pump = pump_;
+    auto o = std::make_shared<Outcome>();
+    if (!pump->call([pump, o] {
+            o->ok = InternetQueryDataAvailable(pump->h, &o->value, 0, 0);
+            o->error = o->ok ? 0 : GetLastError();
+        }))
+        return Fail(kErrorCancelled);
+    n = o->value;
+    return o->ok || Fail(o->error);
+}
+
+bool Request::sendRequest(const char* headers, uint32_t length) {
+    std::shared_ptr<Pump> pump = pump_;
+    auto o = std::make_shared<Outcome>();
+    auto hd = std::make_shared<std::string>(headers ? std::string(headers, length) : std::string());
+    bool withHeaders = headers != nullptr;
+    if (!pump->call([pump, o, hd, withHeaders] {
+            o->ok = HttpSendRequestA(pump->h, withHeaders ? hd->c_str() : nullptr, static_cast<DWORD>(hd->size()),
+                                     nullptr, 0);
+            o->error = o->ok ? 0 : GetLastError();
+        }))
+        return Fail(kErrorCancelled);
+    if (!o->ok) return Fail(o->error);
+    DWORD e = checkHead();
+    return e ? Fail(e) : true;
+}
+
+// WinInet takes a port above 65535 modulo 65536 and would fetch from
+// another port: such a URL is refused.
+bool PortInRange(const char* url) {
+    const char* p = url ? strstr(url, "://") : nullptr;
+    if (!p) return true;
+    p += 3;
+    const char* end = p + strcspn(p, "/?#\\");
+    const char* colon = nullptr;
+    for (const char* q = p; q < end; ++q) {
+        if (*q == '@' || *q == ']') colon = nullptr;
+        else if (*q == ':') colon = q;
+    }
+    if (!colon) return true;
+    unsigned long port = 0;
+    for (const char* q = colon + 1; q < end; ++q) {
+        if (*q < '0' || *q > '9') return true;  // not a port: WinInet's own check
+        port = port * 10 + static_cast<unsigned long>(*q - '0');
+        if (port > 65535) return false;
+    }
+    return true;
+}
 
 class WinSession final : public InternetSession {
 public:
@@ -147,78 +435,37 @@ private:
     std::shared_ptr<Session> s_;
 };
 
-WinRequest::WinRequest(std::shared_ptr<Session> s, HINTERNET h, std::unique_ptr<Reporter> r)
-    : session_(std::move(s)), h_(h), reporter_(std::move(r)) {}
-
-WinRequest::~WinRequest() {
-    std::lock_guard<std::mutex> lock(session_->mutex);
-    auto& v = session_->live;
-    v.erase(std::remove(v.begin(), v.end(), this), v.end());
-    if (!closed_.exchange(true)) InternetCloseHandle(h_);
-}
-
-void WinRequest::learnLength() {
-    expected_ = -1;
-    received_ = 0;
-    DWORD type = 0, len = sizeof type;
-    if (!InternetQueryOptionA(h_, INTERNET_OPTION_HANDLE_TYPE, &type, &len) || type != INTERNET_HANDLE_TYPE_HTTP_REQUEST)
-        return;
-    DWORD status = 0, n = sizeof status, index = 0;
-    if (!HttpQueryInfoA(h_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &n, &index)) return;
-    if (status / 100 == 1 || status == 204 || status == 304) return;
-    // The length as a text: a number query would cut lengths above 4 GB.
-    char text[32];
-    n = sizeof text;
-    index = 0;
-    if (HttpQueryInfoA(h_, HTTP_QUERY_CONTENT_LENGTH, text, &n, &index)) expected_ = _atoi64(text);
-}
-
-bool WinRequest::read(void* buf, uint32_t n, uint32_t& got) {
-    got = 0;
-    if (closed_) return Fail(kErrorCancelled);
-    DWORD r = 0;
-    if (!InternetReadFile(h_, buf, n, &r)) return failedAfterClose();
-    if (closed_) return Fail(kErrorCancelled);
-    got = r;
-    received_ += r;
-    if (r == 0 && n > 0 && expected_ >= 0 && received_ < expected_) return Fail(kErrorConnectionAborted);
-    return true;
-}
-
 std::unique_ptr<InternetRequest> WinSession::openUrl(const char* url, const char* headers, uint32_t headersLength,
                                                      uint32_t flags, uintptr_t context) {
-    HINTERNET session;
-    auto reporter = std::make_unique<Reporter>();
-    {
-        std::lock_guard<std::mutex> lock(s_->mutex);
-        session = s_->h;
-        reporter->listener = s_->listener;
-    }
-    reporter->context = context;
-    if (!session) {
-        Fail(ERROR_INVALID_HANDLE);
+    if (!PortInRange(url)) {
+        Fail(kErrorInvalidUrl);
         return nullptr;
     }
-    HINTERNET h = InternetOpenUrlA(session, url, headers, headers ? headersLength : 0, flags,
-                                   reinterpret_cast<DWORD_PTR>(reporter.get()));
-    if (!h) {
-        DWORD e = GetLastError();
-        // Closed while the request was under way.
-        std::lock_guard<std::mutex> lock(s_->mutex);
-        SetLastError(s_->h ? e : static_cast<DWORD>(kErrorCancelled));
-        return nullptr;
-    }
-    auto r = std::make_unique<WinRequest>(s_, h, std::move(reporter));
+    auto pump = std::make_shared<Pump>();
+    pump->session = s_;
+    std::unique_ptr<Request> r;
     {
         std::lock_guard<std::mutex> lock(s_->mutex);
-        if (!s_->h) {
-            r->closeBySession();
+        if (s_->closed) {
             Fail(kErrorCancelled);
             return nullptr;
         }
+        pump->reporter = AddReporter(s_->listener, context);
+        r = std::make_unique<Request>(pump, pump->reporter);
         s_->live.push_back(r.get());
     }
-    r->learnLength();
+    try {
+        std::thread([pump] { pump->run(); }).detach();
+    } catch (...) {
+        Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    DWORD e = r->open(s_->h, url, headers, headersLength, flags);
+    if (e) {
+        r.reset();
+        SetLastError(e);
+        return nullptr;
+    }
     return r;
 }
 
@@ -226,9 +473,16 @@ std::unique_ptr<InternetRequest> WinSession::openUrl(const char* url, const char
 
 std::unique_ptr<InternetSession> InternetSession::Open(const char* agent, uint32_t accessType, const char* proxy,
                                                        const char* proxyBypass, uint32_t flags) {
+    if (accessType != kOpenPreconfig && accessType != kOpenDirect && accessType != kOpenProxy &&
+        accessType != INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     HINTERNET h = InternetOpenA(agent, accessType, proxy, proxyBypass, flags);
     if (!h) return nullptr;
     InternetSetStatusCallbackA(h, &OnStatus);
+    DWORD timeout = kReceiveTimeoutMs;
+    InternetSetOptionA(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
     auto s = std::make_shared<Session>();
     s->h = h;
     return std::make_unique<WinSession>(std::move(s));
