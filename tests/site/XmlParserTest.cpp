@@ -276,3 +276,21 @@ TEST(XmlParser, ReadsAFileAcrossBufferRefills) {
     in.close();
     std::filesystem::remove(path);
 }
+
+TEST(XmlParser, TextRunsAcrossReadBlocks) {
+    // The stream is read in blocks; neither the chunks of text nor the
+    // offsets may depend on where a block ends.
+    Counter c;
+    ASSERT_EQ(c.run("<b>" + std::string(5000, 'x') + "<i>"), 0);
+    EXPECT_EQ(c.texts, 5u);  // 4 x 1024 + 904
+    EXPECT_EQ(c.textBytes, 5000u);
+    EXPECT_EQ(c.longestChunk, XmlParser::kChunk);
+
+    XmlTrace t;
+    t.withOffsets = true;
+    std::string page = std::string(XmlParser::kBlock - 5, ' ') + "<a href=x>";
+    t.run(page);
+    size_t at = XmlParser::kBlock - 5 + 3;
+    EXPECT_NE(t.trace.find("attr(a,href,x,)@" + std::to_string(at) + "/" + std::to_string(at + 5)), std::string::npos)
+        << t.trace.substr(t.trace.size() - 60);
+}
