@@ -89,7 +89,7 @@ public:
 
     // Grouped by size so that a million nodes waste no padding; the tree
     // file's order is in TreeRecords.cpp.
-    AStr name;                 // this node's part of the URL
+    AStr name;                 // this node's part of the URL; fixed once in a folder (the index keeps it)
     AStr tail;                 // "/" for a folder requested as a folder URL
     AStr savedFile;            // rewritten copy, relative to the output folder
     AStr rawFile;              // copy as received, relative to the output folder
