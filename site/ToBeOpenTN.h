@@ -116,6 +116,10 @@ public:
 private:
     friend class ChildIndex;
     int compareChild(std::string_view a, std::string_view b) const;
+    // The tree file's record in two halves: the fields, then the links and
+    // the children.
+    int readFields(ibwstream& in, ReadContext* ctx);
+    int readLists(ibwstream& in, ReadContext* ctx);
     ToBeOpenTN* walkFind(std::string_view childName);
     void dropFromParentIndex();
 
