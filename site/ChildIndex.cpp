@@ -9,14 +9,19 @@ ChildIndex::ChildIndex(const ToBeOpenTN& folder) : folder_(folder) {
         if (runs_.empty() || runs_.back().items.size() >= kRun / 2) runs_.emplace_back();
         runs_.back().items.push_back(c);
     }
-    for (Run& r : runs_) recompute(r);
+    for (Run& r : runs_) {
+        recompute(r);
+        setLast(r);
+    }
     recomputeMax();
 }
+
+void ChildIndex::setLast(Run& r) { r.last = r.items.back()->name.view(); }
 
 ChildIndex::Pos ChildIndex::lower(std::string_view name) const {
     // The first run whose last child does not sort before name.
     auto it = std::partition_point(runs_.begin(), runs_.end(), [&](const Run& r) {
-        return folder_.compareChild(r.items.back()->name, name) < 0;
+        return folder_.compareChild(r.last, name) < 0;
     });
     if (it == runs_.end()) return {runs_.size(), 0};
     auto in = std::partition_point(it->items.begin(), it->items.end(), [&](const ToBeOpenTN* c) {
@@ -27,7 +32,7 @@ ChildIndex::Pos ChildIndex::lower(std::string_view name) const {
 
 ChildIndex::Pos ChildIndex::upper(std::string_view name) const {
     auto it = std::partition_point(runs_.begin(), runs_.end(), [&](const Run& r) {
-        return folder_.compareChild(r.items.back()->name, name) <= 0;
+        return folder_.compareChild(r.last, name) <= 0;
     });
     if (it == runs_.end()) return {runs_.size(), 0};
     auto in = std::partition_point(it->items.begin(), it->items.end(), [&](const ToBeOpenTN* c) {
@@ -44,7 +49,16 @@ ToBeOpenTN* ChildIndex::at(Pos p) const {
     return p.run < runs_.size() ? runs_[p.run].items[p.item] : nullptr;
 }
 
-ToBeOpenTN* ChildIndex::lowerBound(std::string_view name) const { return at(lower(name)); }
+ToBeOpenTN* ChildIndex::lowerBound(std::string_view name) const {
+    Pos p = lower(name);
+    ToBeOpenTN* c = at(p);
+    missedValid_ = !c || folder_.compareChild(c->name, name) != 0;
+    if (missedValid_) {
+        missedName_.assign(name);
+        missedAt_ = p;
+    }
+    return c;
+}
 ToBeOpenTN* ChildIndex::upperBound(std::string_view name) const { return at(upper(name)); }
 
 ChildIndex::Pos ChildIndex::locate(const ToBeOpenTN* child) const {
@@ -71,14 +85,19 @@ ChildIndex::Pos ChildIndex::locate(const ToBeOpenTN* child) const {
 
 ToBeOpenTN* ChildIndex::insert(ToBeOpenTN* child) {
     // In order already (reading a file, names met in order): no search.
-    bool atEnd = runs_.empty() || folder_.compareChild(runs_.back().items.back()->name, child->name) <= 0;
-    Pos p = atEnd ? Pos{runs_.size(), 0} : upper(child->name);
+    bool atEnd = runs_.empty() || folder_.compareChild(runs_.back().last, child->name) <= 0;
+    Pos p;
+    if (atEnd) p = {runs_.size(), 0};
+    else if (missedValid_ && missedName_ == child->name.view()) p = missedAt_;  // no equal name: lower is upper
+    else p = upper(child->name);
+    missedValid_ = false;
     if (p.run == runs_.size()) {
         if (runs_.empty() || runs_.back().items.size() >= kRun) runs_.emplace_back();
         p = {runs_.size() - 1, runs_.back().items.size()};
     }
     Run& r = runs_[p.run];
     r.items.insert(r.items.begin() + static_cast<std::ptrdiff_t>(p.item), child);
+    if (p.item + 1 == r.items.size()) setLast(r);
     r.max = std::max(r.max, child->subtreePriority);
     max_ = std::max(max_, child->subtreePriority);
     lastRun_ = p.run;
@@ -89,6 +108,8 @@ ToBeOpenTN* ChildIndex::insert(ToBeOpenTN* child) {
         r.items.resize(kRun / 2);
         recompute(r);
         recompute(second);
+        setLast(r);
+        setLast(second);
         runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(p.run) + 1, std::move(second));
         if (p.item >= kRun / 2) p = {p.run + 1, p.item - kRun / 2};
     }
@@ -99,9 +120,14 @@ void ChildIndex::erase(const ToBeOpenTN* child) {
     Pos p = locate(child);
     if (p.run == runs_.size()) return;
     Run& r = runs_[p.run];
+    missedValid_ = false;
     r.items.erase(r.items.begin() + static_cast<std::ptrdiff_t>(p.item));
-    if (r.items.empty()) runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(p.run));
-    else recompute(r);
+    if (r.items.empty()) {
+        runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(p.run));
+    } else {
+        recompute(r);
+        setLast(r);
+    }
     recomputeMax();
 }
 

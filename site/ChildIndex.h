@@ -6,6 +6,7 @@
 // the children in exactly the order of the folder's list.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +33,7 @@ private:
     static constexpr size_t kRun = 512;
     struct Run {
         std::vector<ToBeOpenTN*> items;
+        std::string_view last;  // name of the last item: bisection without touching the nodes
         uint16_t max = 0;
     };
     struct Pos {
@@ -43,6 +45,7 @@ private:
     Pos locate(const ToBeOpenTN* child) const;
     ToBeOpenTN* at(Pos p) const;
     void recompute(Run& r);
+    static void setLast(Run& r);
     void recomputeMax();
 
     const ToBeOpenTN& folder_;
@@ -52,4 +55,9 @@ private:
     // next one whose priority changes, and a scan of one run for its
     // pointer costs no name comparison.
     mutable size_t lastRun_ = 0;
+    // A lookup that found nothing is mostly followed by the insertion of
+    // that name: its place is kept until the index changes.
+    mutable std::string missedName_;
+    mutable Pos missedAt_{0, 0};
+    mutable bool missedValid_ = false;
 };

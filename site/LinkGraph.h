@@ -16,6 +16,9 @@
 
 class FollowPolicy;
 
+// The text the main window shows while a long list of links is processed.
+constexpr int kTextLinkProgress = 22166;
+
 // The main window's job counters, stored in the tree file's header.
 struct JobCounters {
     uint32_t receivedFiles = 0;
@@ -51,7 +54,9 @@ public:
     std::function<void(ToBeOpenTN&)> showNode;     // a created node is to be shown
     std::function<void(ToBeOpenTN&)> nodeChanged;  // state changed: refresh its icon
     std::function<void(ToBeOpenTN&)> makeStub;     // a link that is not fetched
-    std::function<void(size_t done, size_t total)> progress;  // every 10 links
+    // Every 10 links; the main window shows kTextLinkProgress once more
+    // than 1000 ms have passed.
+    std::function<void(size_t done, size_t total)> progress;
     std::function<void(int text)> showStatus;      // a status-line text; 0 refreshes
     std::function<void(int text, std::string_view arg)> reportError;
     std::function<void()> rebuildViews;

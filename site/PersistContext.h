@@ -36,6 +36,7 @@ public:
     bool writeRef(obwstream& out, const void* object);
     bool writeCount(obwstream& out, size_t n);
     void clear() { ids_.clear(); next_ = 1; }
+    void reserve(size_t objects) { ids_.reserve(objects); }
 
 private:
     std::unordered_map<const void*, uint32_t> ids_;

@@ -87,34 +87,39 @@ public:
     // Children compare without case at the host level only.
     bool childrenIgnoreCase() const { return isRoot(); }
 
-    // Stored fields first, in the order of the table; then run-time ones.
-    AStr name;                 // this node's part of the URL
+    // Grouped by size so that a million nodes waste no padding; the tree
+    // file's order is in TreeRecords.cpp.
+    AStr name;                 // this node's part of the URL; fixed once in a folder (the index keeps it)
     AStr tail;                 // "/" for a folder requested as a folder URL
-    void* viewItem = nullptr;  // item in the main tree view
     AStr savedFile;            // rewritten copy, relative to the output folder
     AStr rawFile;              // copy as received, relative to the output folder
-    uint16_t state = StateNew;
+    AStr baseUrl;              // the page's base URL, if it declared one
+    AStr title;
+    ExtractList links;         // the page's link records, in page order
+    VisualList visualNodes;    // the node's items in the link view
+    RefFromList referrers;     // rebuilt from the link records on loading
+    void* viewItem = nullptr;  // item in the main tree view
+    void* activeDownload = nullptr;
+    ToBeOpenTN* lookupHint = nullptr;  // the child found by the last lookup
     uint32_t flags = 0;        // site/LinkFlags.h
     int32_t lastError = 0;     // result of the last download; 0 after success
-    void* activeDownload = nullptr;
-    uint8_t level = kFolderLevel;
-    bool onStartHost = true;
-    uint8_t retries = 0;
-    AStr baseUrl;
     int32_t reserved = -1;     // kept unchanged through the tree file
-    AStr title;
     uint32_t startTime = 0;    // tick count when the current download started
-    ExtractList links;
-    VisualList visualNodes;
-    RefFromList referrers;     // rebuilt from the link records on loading
-    uint16_t codePage = 0;
+    uint16_t state = StateNew;
+    uint16_t codePage = 0;     // of the page, 0 when not known
     uint16_t priority = 0;         // queue priority while queued
     uint16_t subtreePriority = 0;  // the largest priority in the subtree
-    ToBeOpenTN* lookupHint = nullptr;
+    uint8_t level = kFolderLevel;
+    bool onStartHost = true;
+    uint8_t retries = 0;       // failed attempts
 
 private:
     friend class ChildIndex;
     int compareChild(std::string_view a, std::string_view b) const;
+    // The tree file's record in two halves: the fields, then the links and
+    // the children.
+    int readFields(ibwstream& in, ReadContext* ctx);
+    int readLists(ibwstream& in, ReadContext* ctx);
     ToBeOpenTN* walkFind(std::string_view childName);
     void dropFromParentIndex();
 

@@ -17,16 +17,18 @@ namespace {
 constexpr char kSignature[28] = " Zelko Brasky Tree File \x1A \0";
 constexpr size_t kSignatureText = 26;
 
-bool needsWide(const ToBeOpenTN& root) {
-    size_t nodes = 0;
+// Whether u16 ids and counts cannot hold the graph; counts its nodes.
+bool needsWide(const ToBeOpenTN& root, size_t& nodes) {
+    bool wide = false;
+    nodes = 0;
     std::vector<const ToBeOpenTN*> stack{&root};
     while (!stack.empty()) {
         const ToBeOpenTN* n = stack.back();
         stack.pop_back();
-        if (++nodes > 0xFFFF || n->count() > 0xFFFF || n->links.count() > 0xFFFF) return true;
+        if (++nodes > 0xFFFF || n->count() > 0xFFFF || n->links.count() > 0xFFFF) wide = true;
         for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
     }
-    return false;
+    return wide;
 }
 
 }  // namespace
@@ -41,7 +43,8 @@ AStr treeFileName(std::string_view projectPath) {
 }
 
 int writeTree(LinkGraph& graph, obwstream& out) {
-    bool wide = needsWide(graph.root());
+    size_t nodes = 0;
+    bool wide = needsWide(graph.root(), nodes);
     const JobCounters& c = graph.counters;
     out.write(kSignature, sizeof kSignature);
     out.writeU16(wide ? kTreeVersionWide : kTreeVersion);
@@ -52,6 +55,7 @@ int writeTree(LinkGraph& graph, obwstream& out) {
     out.writeU32(c.queuedPictures);
     out.writeU32(0);
     WriteContext ctx(wide);
+    ctx.reserve(nodes);
     int r = graph.root().write(out, &ctx);
     // A full disk shows only when the buffer goes out.
     return r == 0 && out.flush() && !out.fail() ? 0 : -1;

@@ -89,6 +89,10 @@ void checkPaths(ToBeOpenTN& n, const ReadContext& ctx) {
 }  // namespace
 
 int ToBeOpenTN::read(ibwstream& in, ReadContext* ctx) {
+    return readFields(in, ctx) == 0 ? readLists(in, ctx) : -1;
+}
+
+int ToBeOpenTN::readFields(ibwstream& in, ReadContext* ctx) {
     uint16_t v = ctx->version();
     uint32_t id = 0;
     uint16_t st = 0, reserved16 = 0;
@@ -105,7 +109,10 @@ int ToBeOpenTN::read(ibwstream& in, ReadContext* ctx) {
     // No download runs after loading; an unknown state is taken as new.
     state = st == StateLoading ? uint16_t{StateQueued} : (st > StateFailed ? uint16_t{StateNew} : st);
     checkPaths(*this, *ctx);
+    return 0;
+}
 
+int ToBeOpenTN::readLists(ibwstream& in, ReadContext* ctx) {
     uint32_t n = 0;
     if (!ctx->readCount(in, n)) return -1;
     for (uint32_t i = 0; i < n; ++i) {
@@ -116,12 +123,15 @@ int ToBeOpenTN::read(ibwstream& in, ReadContext* ctx) {
     if (!ctx->readCount(in, n)) return -1;
     if (n > 0 && !ctx->enter()) return -1;
     for (uint32_t i = 0; i < n; ++i) {
+        // The child takes its place before its own children are read: how
+        // they compare (with or without case) depends on where it stands.
         ToBeOpenTN* c = new ToBeOpenTN;
-        if (c->read(in, ctx) != 0) {
+        if (c->readFields(in, ctx) != 0) {
             delete c;
             return -1;
         }
         insertChild(c);
+        if (c->readLists(in, ctx) != 0) return -1;
     }
     if (n > 0) ctx->leave();
     return 0;

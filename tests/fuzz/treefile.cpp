@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/mwstream.h"
+#include "platform/Text.h"
 #include "site/FollowPolicy.h"
 #include "site/LinkGraph.h"
 #include "site/TreeFile.h"
@@ -21,6 +22,17 @@ public:
     bool withinLevels(int level) const override { return level < 40 ? level <= 3 : level - 50 <= 1; }
     bool follow(bool, uint32_t, std::string_view, int level) const override { return withinLevels(level); }
 };
+
+// Lookups rely on every folder's children standing in name order.
+void checkOrder(const ToBeOpenTN& n, int depth) {
+    if (depth > 2000) abort();
+    const ToBeOpenTN* prev = nullptr;
+    for (const ToBeOpenTN* c = n.firstChild(); c; prev = c, c = c->nextSibling()) {
+        if (c->parentNode() != &n) abort();
+        if (prev && platform::CompareAnsi(prev->name, c->name, n.isRoot()) > 0) abort();
+        checkOrder(*c, depth + 1);
+    }
+}
 
 std::string written(LinkGraph& g) {
     omwstream out;
@@ -39,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!g.root().empty() || !g.root().links.empty()) abort();
         return 0;
     }
+    checkOrder(g.root(), 0);
     // Use what was loaded: drain the queue, look nodes up by their URLs.
     for (int i = 0; i < 64; ++i) {
         ToBeOpenTN* best = g.bestQueued();

@@ -473,6 +473,29 @@ TEST_F(TreeFileTest, SignatureIgnoresCaseButNotOtherTextAndNewerVersionsAreRefus
     }
 }
 
+TEST_F(TreeFileTest, ChildrenOutOfOrderAreSortedWithTheCaseRuleOfTheirLevel) {
+    // Hosts compare without case, names below them with it (lower case
+    // first): a file in another order still gives a graph whose lookups work.
+    OldNode root;
+    OldNode hostB, hostA;
+    hostB.name = "http://B.example";
+    hostA.name = "http://a.example";
+    for (const char* n : {"Z", "A", "a", "b"}) {
+        OldNode c;
+        c.name = n;
+        hostB.children.push_back(c);
+    }
+    root.children = {hostB, hostA};
+    ASSERT_EQ(load(g, OldTreeWriter(10).file(root)), 0);
+    EXPECT_EQ(g.root().firstChild()->name, "http://a.example");
+    std::string order;
+    for (ToBeOpenTN* c = g.find("http://b.EXAMPLE/")->firstChild(); c; c = c->nextSibling()) order += c->name.c_str();
+    EXPECT_EQ(order, "aAbZ");
+    for (const char* u : {"http://B.example/A", "http://B.example/a", "http://b.example/Z", "http://B.example/b"})
+        EXPECT_NE(g.find(u), nullptr) << u;
+    EXPECT_EQ(g.find("http://B.example/z"), nullptr);
+}
+
 TEST_F(TreeFileTest, TreeFileNameReplacesTheExtension) {
     EXPECT_EQ(treeFileName("C:\\jobs\\site.zbp"), "C:\\jobs\\site.zbt");
     EXPECT_EQ(treeFileName("/jobs/site"), "/jobs/site.zbt");
