@@ -1,0 +1,54 @@
+#include "app/CommandLine.h"
+
+#include "framework/AStr.h"
+
+std::vector<std::string> SplitProgramArguments(std::string_view line) {
+    std::vector<std::string> args;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i == line.size()) break;
+        std::string arg;
+        if (line[i] == '"') {
+            size_t end = line.find('"', i + 1);
+            if (end == std::string_view::npos) end = line.size();
+            arg.assign(line.substr(i + 1, end - i - 1));
+            i = end < line.size() ? end + 1 : end;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '"') arg += line[i++];
+            // A quote here ends this argument; the quoted one follows.
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
+RunRequest ParseRunRequest(const std::vector<std::string>& args) {
+    RunRequest r;
+    if (args.empty()) return r;
+    const AStr first(args[0]);
+    if (first.startsWith("/")) {
+        struct Switch {
+            const char* name;
+            RunRequest::Kind kind;
+        };
+        static const Switch kSwitches[] = {
+            {"/install", RunRequest::Install},     {"/shadow", RunRequest::Shadow},
+            {"/uninstall", RunRequest::Uninstall}, {"/register", RunRequest::Register},
+            {"/unregister", RunRequest::Unregister}, {"/auto", RunRequest::Auto},
+        };
+        for (const Switch& s : kSwitches)
+            if (first.equalsNoCase(s.name)) {
+                r.kind = s.kind;
+                return r;
+            }
+        if ((first.equalsNoCase("/url") || first.equalsNoCase("/f")) && args.size() > 1) {
+            r.kind = first.equalsNoCase("/url") ? RunRequest::Url : RunRequest::OpenFile;
+            r.value = args[1];
+        }
+        return r;  // "/url" or "/f" alone, or an unknown switch: nothing to do
+    }
+    r.kind = RunRequest::Batch;
+    r.files = args;
+    return r;
+}
