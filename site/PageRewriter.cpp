@@ -35,11 +35,13 @@ bool readWhole(const char* path, std::string& out) {
 
 // Decoded as a link is combined: character references, no CR or LF.
 AStr decodeLink(std::string_view value) {
+    if (value.find_first_of("&\r\n") == std::string_view::npos) return AStr(value);
     AStr decoded = html::DecodeCharRefs(value);
-    AStr out;
+    std::string out;
+    out.reserve(decoded.size());
     for (char c : decoded.view())
         if (c != '\r' && c != '\n') out += c;
-    return out;
+    return AStr(out);
 }
 
 AStr slashesBeforeQuery(std::string_view text) {
