@@ -42,7 +42,9 @@ bool IsAlnum(char c) { return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' 
 const NamedChar* LongestMatch(std::span<const NamedChar> table, std::string_view text) {
     const NamedChar* best = nullptr;
     size_t bestLen = 0;
+    if (text.empty()) return nullptr;
     for (const NamedChar& e : table) {
+        if (e.name[0] != text[0]) continue;  // most names fail here, unmeasured
         std::string_view name(e.name);
         if (name.size() > bestLen && text.substr(0, name.size()) == name) {
             best = &e;

@@ -1,5 +1,8 @@
 #include "site/CodePageDetector.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/CodePages.h"
 
 namespace {
@@ -54,8 +57,21 @@ unsigned char UpperDos(unsigned char c) {
 }  // namespace
 
 void CodePageDetector::feed(std::string_view bytes) {
-    for (char ch : bytes) {
-        auto c = static_cast<unsigned char>(ch);
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end) {
+        // Outside the first run ASCII bytes change nothing: pass over eight
+        // at a time while none of them has its high bit set.
+        if (runOver_ || runLength_ == 0) {
+            while (end - p >= 8) {
+                uint64_t word;
+                std::memcpy(&word, p, 8);
+                if ((word & 0x8080808080808080ull) != 0) break;
+                p += 8;
+            }
+            if (p == end) break;
+        }
+        auto c = static_cast<unsigned char>(*p++);
         if (c >= 128) {
             add(c);
         } else if (!runOver_ && runLength_ > 0 && c != '\r' && c != '\n') {

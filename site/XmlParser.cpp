@@ -14,6 +14,16 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 bool XmlParser::acceptTag(std::string_view) { return true; }
 
+// How many bytes from p on belong to a quoted value: up to its closing
+// quote and no further than the value's maximum (the byte that passes it
+// is left to the state function, which ends the parse).
+size_t XmlParser::valueRun(const char* p, size_t n) const {
+    size_t room = kMaxValue - value_.size();
+    if (n > room) n = room;
+    const void* q = std::memchr(p, quote_, n);
+    return q ? static_cast<size_t>(static_cast<const char*>(q) - p) : n;
+}
+
 // How many bytes from p on are plain text for the text buffer: up to the
 // next '<' and no further than the buffer's chunk size.
 size_t XmlParser::textRun(const char* p, size_t n) const {
@@ -50,6 +60,15 @@ int XmlParser::parse(ibwstream& in) {
                     offset_ += static_cast<uint32_t>(run);
                     i += run;
                     if (text_.size() >= kChunk && !flushText()) return result_;
+                    continue;
+                }
+            }
+            if (state_ == State::QuotedValue) {
+                size_t run = valueRun(block + i, n - i);
+                if (run > 0) {
+                    value_.append(block + i, run);
+                    offset_ += static_cast<uint32_t>(run);
+                    i += run;
                     continue;
                 }
             }

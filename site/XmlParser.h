@@ -97,6 +97,7 @@ private:
     State inRaw(char c);
     State step(char c);
     size_t textRun(const char* p, size_t n) const;
+    size_t valueRun(const char* p, size_t n) const;
 
     State fail(int code);
     // Records a slot's result; a non-zero one stops the parse.

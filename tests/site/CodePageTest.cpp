@@ -96,6 +96,17 @@ TEST(CodePageDetector, FirstRunOfSmallLetterThenCapitals) {
         EXPECT_EQ(s.koi, r.s.koi) << sitetest::Show(r.bytes);
         EXPECT_EQ(s.verdict, r.s.verdict) << sitetest::Show(r.bytes);
     }
+    // Long stretches of ASCII before and inside the run, fed whole or in pieces.
+    const std::string ascii(21, 'a');
+    EXPECT_EQ(Detect(ascii + "\xe0\xc1\xc2" + ascii).win, -1);
+    EXPECT_EQ(Detect(ascii + "\xe0\xc1" + ascii + "\xc2").win, 306);
+    CodePageDetector pieces;
+    pieces.feed(ascii + "\xe0");
+    pieces.feed("\r\n");
+    pieces.feed("\xc1\xc2" + ascii);
+    EXPECT_EQ(pieces.windowsScore(), -1);
+    EXPECT_EQ(pieces.koi8Score(), 243);
+
     // The run holds 19 bytes: a small letter behind 18 capitals is not in it.
     std::string run = "\xe0" + std::string(18, '\xc1') + "\xe0";
     EXPECT_EQ(Detect(run).win, -1);
