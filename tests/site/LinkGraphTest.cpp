@@ -299,6 +299,22 @@ TEST_F(GraphTest, RepeatedLinksOfAPageShareTheTargetAndTheText) {
     EXPECT_EQ(l1->target->referrers.count(), 1u);
 }
 
+TEST_F(GraphTest, LongListsReportProgressEveryTenLinks) {
+    std::vector<size_t> calls;
+    g.progress = [&](size_t done, size_t total) {
+        EXPECT_EQ(total, 25u);
+        calls.push_back(done);
+    };
+    ToBeOpenTN* s = start("http://h/s.html");
+    std::vector<Link> links;
+    std::vector<std::string> urls;
+    for (int i = 0; i < 25; ++i) urls.push_back("http://h/" + std::to_string(i) + ".html");
+    for (const std::string& u : urls) links.emplace_back(u.c_str());
+    fetched(s, links);
+    EXPECT_EQ(calls, (std::vector<size_t>{10, 20}));
+    EXPECT_EQ(g.counters.queuedFiles, 26u);
+}
+
 TEST_F(GraphTest, NewNodesInheritTheNearestBranchMark) {
     policy.internalLevels = 5;
     ToBeOpenTN* s = start("http://h/s.html");
