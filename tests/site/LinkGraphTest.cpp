@@ -412,3 +412,31 @@ TEST_F(GraphTest, LargeFolderOrdersAndFindsLikeTheSortedWalk) {
     }
     EXPECT_EQ(g.bestQueued(), nullptr);
 }
+
+TEST_F(GraphTest, DeletedChildrenLeaveTheIndexAndTheLookupHint) {
+    std::vector<ToBeOpenTN*> made;
+    for (int i = 0; i < 300; ++i) {
+        ToBeOpenTN* n = g.findOrCreate("http://h/d/n" + std::to_string(i), 1, false);
+        g.setState(*n, StateQueued);
+        made.push_back(n);
+    }
+    ToBeOpenTN* folder = g.find("http://h/d/");
+    for (int i = 0; i < 300; i += 3) {
+        ASSERT_EQ(g.find("http://h/d/n" + std::to_string(i)), made[i]);  // now the lookup hint
+        g.setState(*made[i], StateDone);
+        delete made[i];
+    }
+    EXPECT_EQ(folder->count(), 200u);
+    for (int i = 0; i < 300; ++i) {
+        ToBeOpenTN* n = g.find("http://h/d/n" + std::to_string(i));
+        EXPECT_EQ(n, i % 3 ? made[i] : nullptr) << i;
+    }
+    EXPECT_NE(g.findOrCreate("http://h/d/n0", 1, false), nullptr);
+    EXPECT_EQ(folder->count(), 201u);
+    size_t drained = 0;
+    while (ToBeOpenTN* b = g.bestQueued()) {
+        g.setState(*b, StateDone);
+        ++drained;
+    }
+    EXPECT_EQ(drained, 200u);
+}
