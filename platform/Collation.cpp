@@ -29,10 +29,10 @@ int comparePrimary(const CollationEntry* t, std::string_view a, std::string_view
 }
 
 // The rest of the sort key after the primary weights: diacritics, case
-// (unless ignored), then the special section; trailing plain weights (2)
+// (unless ignored), then the tie-break section; trailing plain weights (2)
 // are dropped as the system drops them.
 std::string secondaryKey(const CollationEntry* t, std::string_view s, bool ignoreCase) {
-    std::string diacritic, caseWeights, special;
+    std::string diacritic, caseWeights, tieBreak;
     size_t position = 0;  // characters that left a weight so far, expansions counted in full
     for (size_t i = 0; i < s.size(); ++i) {
         const CollationEntry& e = entry(t, s[i]);
@@ -41,13 +41,13 @@ std::string secondaryKey(const CollationEntry* t, std::string_view s, bool ignor
             diacritic += static_cast<char>(e.diacritic[k]);
             caseWeights += static_cast<char>(e.caseWeight[k]);
         }
-        if (e.count == 0 && e.special != 0) {
+        if (e.count == 0 && e.tieBreak != 0) {
             unsigned pos = 0xFFFFu - static_cast<unsigned>(position > 0xFFFF ? 0xFFFF : position);
             ++position;
-            special += static_cast<char>(pos >> 8);
-            special += static_cast<char>(pos & 0xFF);
-            special += static_cast<char>(e.special);
-            if (!ignoreCase) special += static_cast<char>(e.specialCase);
+            tieBreak += static_cast<char>(pos >> 8);
+            tieBreak += static_cast<char>(pos & 0xFF);
+            tieBreak += static_cast<char>(e.tieBreak);
+            if (!ignoreCase) tieBreak += static_cast<char>(e.tieBreakCase);
         }
     }
     auto trim = [](std::string& w) { while (!w.empty() && w.back() == 2) w.pop_back(); };
@@ -56,7 +56,7 @@ std::string secondaryKey(const CollationEntry* t, std::string_view s, bool ignor
     std::string key = diacritic + '\x01';
     if (!ignoreCase) key += caseWeights;
     key += "\x01\x01";
-    key += special;
+    key += tieBreak;
     return key;
 }
 

@@ -3,7 +3,7 @@
 // primary weights (up to two, for letters such as the sharp s that sort as
 // two), their diacritic and case weights, and for characters without a
 // primary weight (hyphen, apostrophe, controls) the weight and case of their
-// entry in the special section. Generated once under Wine from LCMapStringW.
+// entry in the tie-break section. Generated once under Wine from LCMapStringW.
 #include "platform/CollationTables.h"
 
 namespace codepage {

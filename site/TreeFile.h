@@ -2,6 +2,14 @@
 // The tree file: the link graph of a project in a binary file beside the
 // project file. A 54-byte header (signature, version, the job counters)
 // and then the root's record with everything below it.
+//
+// Version 11 is this program's extension for graphs that version 10
+// cannot hold (more than 65535 nodes, or a folder or page with more than
+// 65535 children or links): the same header and records, except that every
+// reference (a node's own id, a link's target) and every list count is a
+// u32. Graphs that fit are always written as version 10, byte for byte.
+// Versions above 11 are refused: their layout is unknown, and reading one
+// as ours would load garbage instead of failing.
 
 #include <string_view>
 

@@ -299,6 +299,22 @@ TEST_F(GraphTest, RepeatedLinksOfAPageShareTheTargetAndTheText) {
     EXPECT_EQ(l1->target->referrers.count(), 1u);
 }
 
+TEST_F(GraphTest, LongListsReportProgressEveryTenLinks) {
+    std::vector<size_t> calls;
+    g.progress = [&](size_t done, size_t total) {
+        EXPECT_EQ(total, 25u);
+        calls.push_back(done);
+    };
+    ToBeOpenTN* s = start("http://h/s.html");
+    std::vector<Link> links;
+    std::vector<std::string> urls;
+    for (int i = 0; i < 25; ++i) urls.push_back("http://h/" + std::to_string(i) + ".html");
+    for (const std::string& u : urls) links.emplace_back(u.c_str());
+    fetched(s, links);
+    EXPECT_EQ(calls, (std::vector<size_t>{10, 20}));
+    EXPECT_EQ(g.counters.queuedFiles, 26u);
+}
+
 TEST_F(GraphTest, NewNodesInheritTheNearestBranchMark) {
     policy.internalLevels = 5;
     ToBeOpenTN* s = start("http://h/s.html");
@@ -395,4 +411,32 @@ TEST_F(GraphTest, LargeFolderOrdersAndFindsLikeTheSortedWalk) {
         g.setState(*best, StateDone);
     }
     EXPECT_EQ(g.bestQueued(), nullptr);
+}
+
+TEST_F(GraphTest, DeletedChildrenLeaveTheIndexAndTheLookupHint) {
+    std::vector<ToBeOpenTN*> made;
+    for (int i = 0; i < 300; ++i) {
+        ToBeOpenTN* n = g.findOrCreate("http://h/d/n" + std::to_string(i), 1, false);
+        g.setState(*n, StateQueued);
+        made.push_back(n);
+    }
+    ToBeOpenTN* folder = g.find("http://h/d/");
+    for (int i = 0; i < 300; i += 3) {
+        ASSERT_EQ(g.find("http://h/d/n" + std::to_string(i)), made[i]);  // now the lookup hint
+        g.setState(*made[i], StateDone);
+        delete made[i];
+    }
+    EXPECT_EQ(folder->count(), 200u);
+    for (int i = 0; i < 300; ++i) {
+        ToBeOpenTN* n = g.find("http://h/d/n" + std::to_string(i));
+        EXPECT_EQ(n, i % 3 ? made[i] : nullptr) << i;
+    }
+    EXPECT_NE(g.findOrCreate("http://h/d/n0", 1, false), nullptr);
+    EXPECT_EQ(folder->count(), 201u);
+    size_t drained = 0;
+    while (ToBeOpenTN* b = g.bestQueued()) {
+        g.setState(*b, StateDone);
+        ++drained;
+    }
+    EXPECT_EQ(drained, 200u);
 }
