@@ -424,6 +424,34 @@ TEST(InternetSession, StatusReportsInOrder) {
     EXPECT_NE(std::string::npos, r.redirect.find("/redirect2")) << r.redirect;
 }
 
+// Records the contexts that reports carry.
+struct ContextRecorder : platform::InternetStatusListener {
+    std::mutex m;
+    std::vector<uintptr_t> contexts;
+    void onStatus(void*, uintptr_t context, uint32_t, const void*, uint32_t) override {
+        std::lock_guard<std::mutex> lock(m);
+        contexts.push_back(context);
+    }
+};
+
+TEST(InternetSession, ContextOneStandsForTheSessionsOwn) {
+    ContextRecorder r;
+    CInternetSession session("zbrask tests", 7, kOpenPreconfig, nullptr, nullptr, 0, "", "");
+    session.setStatusListener(&r);
+    std::string url = HttpUrl("/hello.txt");
+    for (uint32_t context : {1u, 5u}) {
+        {
+            iurlwstream s(session, url.c_str(), context, kWorkerFlags, nullptr, 0);
+            ASSERT_FALSE(s.fail()) << s.openError();
+            EXPECT_EQ(context == 1 ? 7u : context, static_cast<nwstreambuf*>(s.rdbuf())->context());
+        }
+        std::lock_guard<std::mutex> lock(r.m);
+        ASSERT_FALSE(r.contexts.empty());
+        for (uintptr_t c : r.contexts) EXPECT_EQ(context == 1 ? 7u : context, c);
+        r.contexts.clear();
+    }
+}
+
 TEST(InternetSession, NullAgentIsSentAsError) {
     CInternetSession session(nullptr, 1, kOpenPreconfig, nullptr, nullptr, 0, nullptr, nullptr);
     std::string url = HttpUrl("/hello.txt?agent-check");
