@@ -216,22 +216,48 @@ TEST(InternetSession, EncodedBodiesAreStoredAsTheyArrive) {
     EXPECT_FALSE(b.readFailed);
 }
 
+// The proxy's log lines of the requests whose target ends in tail, in
+// order (WinInet writes the host with its port, libcurl without).
+std::vector<std::string> ProxyRequests(const std::string& tail) {
+    std::string log = ReadWhole(ServerFolder() + "/proxy.log");
+    std::vector<std::string> lines;
+    std::string key = tail + "\", \"version\"";
+    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1)) {
+        size_t begin = log.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        lines.push_back(log.substr(begin, log.find('\n', at) - begin));
+    }
+    return lines;
+}
+
 TEST(InternetSession, ProxyAsksOnceThenServes) {
     std::string proxy = Origin("proxy").substr(7);  // 127.0.0.1:port
     CInternetSession session("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "secret");
     // The host exists only for the proxy.
-    iurlwstream s(session, "http://origin.invalid/hello.txt", 1, kWorkerFlags, nullptr, 0);
+    iurlwstream s(session, "http://origin.invalid/hello.txt?right", 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(s.fail()) << s.openError();
     EXPECT_EQ(200, StatusOf(s));
     uint32_t requestFlags = 0;
     EXPECT_TRUE(Http(s)->queryOption(kOptionRequestFlags, requestFlags));
     EXPECT_EQ(kRequestViaProxy, requestFlags & kRequestViaProxy);
     EXPECT_EQ(kHello, ReadAll(s).body);
+    // Asked without credentials first, then with them. WinInet asks once
+    // more without them inside the second send before it gives them.
+    std::vector<std::string> asked = ProxyRequests("/hello.txt?right");
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_LE(asked.size(), 3u);
+    EXPECT_EQ(std::string::npos, asked.front().find("Proxy-Authorization"));
+    EXPECT_NE(std::string::npos, asked.back().find("[\"Proxy-Authorization\", \"Basic YW5uOnNlY3JldA==\"]"))
+        << asked.back();
 
     CInternetSession wrong("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "wrong");
-    iurlwstream w(wrong, "http://origin.invalid/hello.txt", 1, kWorkerFlags, nullptr, 0);
+    iurlwstream w(wrong, "http://origin.invalid/hello.txt?wrong", 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(w.fail()) << w.openError();
     EXPECT_EQ(407, StatusOf(w));
+    // One retry, no more.
+    std::vector<std::string> refused = ProxyRequests("/hello.txt?wrong");
+    EXPECT_GE(refused.size(), 2u);
+    EXPECT_LE(refused.size(), 3u);
 }
 
 TEST(InternetSession, HttpsWithTheTestAuthority) {
