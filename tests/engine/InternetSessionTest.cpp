@@ -122,6 +122,10 @@ TEST(InternetSession, Http200WithTypedQueries) {
     EXPECT_EQ(0u, headers.find(std::string("HTTP/1.1 200 OK\0", 16))) << headers;
     EXPECT_NE(std::string::npos, headers.find(std::string("\0Content-Length: 27\0", 20)));
     EXPECT_EQ(std::string::npos, headers.find('\r'));
+    // Every line ends with a zero; the empty line that ends the list is the
+    // text's own terminator, outside its length (as WinInet counts it).
+    EXPECT_EQ('\0', headers.back());
+    EXPECT_NE('\0', headers[headers.size() - 2]);
 
     AStr finalUrl;
     EXPECT_TRUE(h->queryOption(kOptionUrl, finalUrl));
