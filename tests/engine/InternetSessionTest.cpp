@@ -448,6 +448,14 @@ TEST(InternetSession, StatusReportsInOrder) {
         EXPECT_LT(r.first(kStatusConnecting), r.first(kStatusSendingRequest)) << seen;
     }
     EXPECT_EQ(0u, r.first(kStatusHandleCreated)) << seen;
+    if (kEveryStepReported) {
+        for (uint32_t c : {kStatusResolvingName, kStatusNameResolved, kStatusConnecting, kStatusConnected,
+                           kStatusRequestComplete})
+            EXPECT_LT(r.first(c), r.codes.size()) << c << " missing in " << seen;
+        EXPECT_LT(r.first(kStatusResolvingName), r.first(kStatusConnecting)) << seen;
+        EXPECT_LT(r.first(kStatusConnected), r.first(kStatusSendingRequest)) << seen;
+        EXPECT_LT(r.first(kStatusResponseReceived), r.first(kStatusRequestComplete)) << seen;
+    }
     EXPECT_LT(r.first(kStatusSendingRequest), r.first(kStatusReceivingResponse)) << seen;
     EXPECT_LT(r.first(kStatusRedirect), r.first(kStatusHandleClosing)) << seen;
     EXPECT_EQ(kStatusHandleClosing, r.codes.back()) << seen;
