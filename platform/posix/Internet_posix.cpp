@@ -646,7 +646,9 @@ bool CurlRequest::queryInfo(uint32_t query, void* buf, uint32_t& length) {
         const char* sep = level == kQueryRawHeaders ? std::string_view("\0", 1).data() : "\r\n";
         size_t sepLen = level == kQueryRawHeaders ? 1 : 2;
         for (const std::string& line : finalHead_) value.append(line).append(sep, sepLen);
-        value.append(sep, sepLen);
+        // The empty line that ends the list: with zeros it is the text's
+        // terminator, outside the length, as WinInet counts it.
+        if (level == kQueryRawHeadersCrlf) value.append(sep, sepLen);
         found = true;
     } else if (level == kQueryStatusCode || level == kQueryStatusText || level == 18) {
         if (!finalHead_.empty()) {

@@ -46,8 +46,10 @@ struct Reporter {
     InternetStatusListener* listener;
     uintptr_t context;
 };
-std::mutex gReportersMutex;
-std::map<uintptr_t, Reporter> gReporters;
+// Never destroyed: a call left behind by a close may report while the
+// process runs its exit handlers.
+std::mutex& gReportersMutex = *new std::mutex;
+std::map<uintptr_t, Reporter>& gReporters = *new std::map<uintptr_t, Reporter>;
 uintptr_t gNextReporter = 1;
 
 uintptr_t AddReporter(InternetStatusListener* listener, uintptr_t context) {

@@ -122,6 +122,10 @@ TEST(InternetSession, Http200WithTypedQueries) {
     EXPECT_EQ(0u, headers.find(std::string("HTTP/1.1 200 OK\0", 16))) << headers;
     EXPECT_NE(std::string::npos, headers.find(std::string("\0Content-Length: 27\0", 20)));
     EXPECT_EQ(std::string::npos, headers.find('\r'));
+    // Every line ends with a zero; the empty line that ends the list is the
+    // text's own terminator, outside its length (as WinInet counts it).
+    EXPECT_EQ('\0', headers.back());
+    EXPECT_NE('\0', headers[headers.size() - 2]);
 
     AStr finalUrl;
     EXPECT_TRUE(h->queryOption(kOptionUrl, finalUrl));
@@ -216,22 +220,48 @@ TEST(InternetSession, EncodedBodiesAreStoredAsTheyArrive) {
     EXPECT_FALSE(b.readFailed);
 }
 
+// The proxy's log lines of the requests whose target ends in tail, in
+// order (WinInet writes the host with its port, libcurl without).
+std::vector<std::string> ProxyRequests(const std::string& tail) {
+    std::string log = ReadWhole(ServerFolder() + "/proxy.log");
+    std::vector<std::string> lines;
+    std::string key = tail + "\", \"version\"";
+    for (size_t at = log.find(key); at != std::string::npos; at = log.find(key, at + 1)) {
+        size_t begin = log.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        lines.push_back(log.substr(begin, log.find('\n', at) - begin));
+    }
+    return lines;
+}
+
 TEST(InternetSession, ProxyAsksOnceThenServes) {
     std::string proxy = Origin("proxy").substr(7);  // 127.0.0.1:port
     CInternetSession session("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "secret");
     // The host exists only for the proxy.
-    iurlwstream s(session, "http://origin.invalid/hello.txt", 1, kWorkerFlags, nullptr, 0);
+    iurlwstream s(session, "http://origin.invalid/hello.txt?right", 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(s.fail()) << s.openError();
     EXPECT_EQ(200, StatusOf(s));
     uint32_t requestFlags = 0;
     EXPECT_TRUE(Http(s)->queryOption(kOptionRequestFlags, requestFlags));
     EXPECT_EQ(kRequestViaProxy, requestFlags & kRequestViaProxy);
     EXPECT_EQ(kHello, ReadAll(s).body);
+    // Asked without credentials first, then with them. WinInet asks once
+    // more without them inside the second send before it gives them.
+    std::vector<std::string> asked = ProxyRequests("/hello.txt?right");
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_LE(asked.size(), 3u);
+    EXPECT_EQ(std::string::npos, asked.front().find("Proxy-Authorization"));
+    EXPECT_NE(std::string::npos, asked.back().find("[\"Proxy-Authorization\", \"Basic YW5uOnNlY3JldA==\"]"))
+        << asked.back();
 
     CInternetSession wrong("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "wrong");
-    iurlwstream w(wrong, "http://origin.invalid/hello.txt", 1, kWorkerFlags, nullptr, 0);
+    iurlwstream w(wrong, "http://origin.invalid/hello.txt?wrong", 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(w.fail()) << w.openError();
     EXPECT_EQ(407, StatusOf(w));
+    // One retry, no more.
+    std::vector<std::string> refused = ProxyRequests("/hello.txt?wrong");
+    EXPECT_GE(refused.size(), 2u);
+    EXPECT_LE(refused.size(), 3u);
 }
 
 TEST(InternetSession, HttpsWithTheTestAuthority) {
@@ -418,10 +448,46 @@ TEST(InternetSession, StatusReportsInOrder) {
         EXPECT_LT(r.first(kStatusConnecting), r.first(kStatusSendingRequest)) << seen;
     }
     EXPECT_EQ(0u, r.first(kStatusHandleCreated)) << seen;
+    if (kEveryStepReported) {
+        for (uint32_t c : {kStatusResolvingName, kStatusNameResolved, kStatusConnecting, kStatusConnected,
+                           kStatusRequestComplete})
+            EXPECT_LT(r.first(c), r.codes.size()) << c << " missing in " << seen;
+        EXPECT_LT(r.first(kStatusResolvingName), r.first(kStatusConnecting)) << seen;
+        EXPECT_LT(r.first(kStatusConnected), r.first(kStatusSendingRequest)) << seen;
+        EXPECT_LT(r.first(kStatusResponseReceived), r.first(kStatusRequestComplete)) << seen;
+    }
     EXPECT_LT(r.first(kStatusSendingRequest), r.first(kStatusReceivingResponse)) << seen;
     EXPECT_LT(r.first(kStatusRedirect), r.first(kStatusHandleClosing)) << seen;
     EXPECT_EQ(kStatusHandleClosing, r.codes.back()) << seen;
     EXPECT_NE(std::string::npos, r.redirect.find("/redirect2")) << r.redirect;
+}
+
+// Records the contexts that reports carry.
+struct ContextRecorder : platform::InternetStatusListener {
+    std::mutex m;
+    std::vector<uintptr_t> contexts;
+    void onStatus(void*, uintptr_t context, uint32_t, const void*, uint32_t) override {
+        std::lock_guard<std::mutex> lock(m);
+        contexts.push_back(context);
+    }
+};
+
+TEST(InternetSession, ContextOneStandsForTheSessionsOwn) {
+    ContextRecorder r;
+    CInternetSession session("zbrask tests", 7, kOpenPreconfig, nullptr, nullptr, 0, "", "");
+    session.setStatusListener(&r);
+    std::string url = HttpUrl("/hello.txt");
+    for (uint32_t context : {1u, 5u}) {
+        {
+            iurlwstream s(session, url.c_str(), context, kWorkerFlags, nullptr, 0);
+            ASSERT_FALSE(s.fail()) << s.openError();
+            EXPECT_EQ(context == 1 ? 7u : context, static_cast<nwstreambuf*>(s.rdbuf())->context());
+        }
+        std::lock_guard<std::mutex> lock(r.m);
+        ASSERT_FALSE(r.contexts.empty());
+        for (uintptr_t c : r.contexts) EXPECT_EQ(context == 1 ? 7u : context, c);
+        r.contexts.clear();
+    }
 }
 
 TEST(InternetSession, NullAgentIsSentAsError) {

@@ -14,3 +14,7 @@ extern const bool kEndlessHeadersRefused;
 // Whether a header line of 1 MB fails the open. Wine's WinInet cuts such
 // a line to 4 KB and goes on.
 extern const bool kLongHeaderRefused;
+// Whether resolving, connecting and request complete are reported for a
+// plain synchronous request. Wine's WinInet reuses connections across
+// sessions and reports neither those nor the completion.
+extern const bool kEveryStepReported;

@@ -76,13 +76,14 @@ def start(folder):
     http = [sys.executable, os.path.join(HERE, "httpserver.py"), "--root", root, "--script", script]
     servers = {
         "http": http + ["--log", os.path.join(folder, "http.log")],
-        "proxy": http + ["--proxy-auth", "ann:secret"],
+        "proxy": http + ["--proxy-auth", "ann:secret", "--log", os.path.join(folder, "proxy.log")],
         "https": http + ["--tls", cert["cert"], cert["key"]],
         "ftp": ["/usr/bin/python3", os.path.join(HERE, "ftpserver.py"), "--root", root],
         "gopher": [sys.executable, os.path.join(HERE, "gopherserver.py"), "--root", root],
     }
-    if os.path.exists(os.path.join(folder, "http.log")):
-        os.remove(os.path.join(folder, "http.log"))
+    for log in ("http.log", "proxy.log"):
+        if os.path.exists(os.path.join(folder, log)):
+            os.remove(os.path.join(folder, log))
     pids = []
     for name, argv in servers.items():
         port_file = os.path.join(folder, name + ".port")

@@ -15,3 +15,4 @@ size_t ResidentBytes() {
 const bool kGopherSupported = true;
 const bool kEndlessHeadersRefused = true;
 const bool kLongHeaderRefused = true;
+const bool kEveryStepReported = true;

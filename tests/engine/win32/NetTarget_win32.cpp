@@ -12,3 +12,4 @@ size_t ResidentBytes() {
 const bool kGopherSupported = false;
 const bool kEndlessHeadersRefused = false;
 const bool kLongHeaderRefused = false;
+const bool kEveryStepReported = false;
