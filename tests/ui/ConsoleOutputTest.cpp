@@ -1,0 +1,60 @@
+// The terminal front-end's output: messages converted to UTF-8, the status
+// line in place on a terminal and rationed elsewhere.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ui/console/ConsoleOutput.h"
+
+namespace {
+
+// Everything written to a temporary file, read back.
+struct Captured {
+    std::FILE* f = std::tmpfile();
+    ~Captured() { std::fclose(f); }
+    std::string text() {
+        std::fflush(f);
+        std::rewind(f);
+        std::string s;
+        for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+        return s;
+    }
+};
+
+}  // namespace
+
+TEST(ConsoleOutput, StatusTextAndRates) {
+    EXPECT_EQ("512 B/s", FormatRate(512));
+    EXPECT_EQ("1.5 KB/s", FormatRate(1536));
+    EXPECT_EQ("2.0 MB/s", FormatRate(2 * 1048576.0));
+    EXPECT_EQ("12 received, 30 queued, 3 active, 1.0 KB/s", FormatStatus({12, 30, 3, 0, 1024}));
+    EXPECT_EQ("1 received, 0 queued, 0 active, 0 B/s, 2 failed", FormatStatus({1, 0, 0, 2, 0}));
+}
+
+TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
+    Captured c;
+    ConsoleOutput out(c.f, true, 1251);
+    out.status({1, 2, 1, 0, 0}, 0);
+    out.status({1, 2, 1, 0, 0}, 10);  // unchanged: nothing drawn
+    out.message("\xCF\xF0\xE8\xE2\xE5\xF2\r\nline two");  // "Привет" in 1251
+    out.status({2, 1, 1, 0, 0}, 20);
+    out.finish();
+    EXPECT_EQ("\r\x1b[K1 received, 2 queued, 1 active, 0 B/s"
+              "\r\x1b[K\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\nline two\n"
+              "1 received, 2 queued, 1 active, 0 B/s"
+              "\r\x1b[K2 received, 1 queued, 1 active, 0 B/s\n",
+              c.text());
+}
+
+TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
+    Captured c;
+    ConsoleOutput out(c.f, false, 1252);
+    out.status({1, 0, 1, 0, 0}, 1000);
+    out.status({2, 0, 1, 0, 0}, 2000);   // too soon
+    out.status({3, 0, 1, 0, 0}, 6000);   // five seconds on
+    out.status({3, 0, 1, 0, 0}, 12000);  // unchanged
+    out.message("caf\xE9");
+    out.finish();
+    EXPECT_EQ("1 received, 0 queued, 1 active, 0 B/s\n3 received, 0 queued, 1 active, 0 B/s\ncaf\xC3\xA9\n", c.text());
+}

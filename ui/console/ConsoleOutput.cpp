@@ -1,0 +1,70 @@
+#include "ui/console/ConsoleOutput.h"
+
+#include "platform/Clock.h"
+#include "platform/CodePages.h"
+
+std::string FormatRate(double bps) {
+    char buf[32];
+    if (bps < 1024) std::snprintf(buf, sizeof buf, "%.0f B/s", bps);
+    else if (bps < 1024.0 * 1024) std::snprintf(buf, sizeof buf, "%.1f KB/s", bps / 1024);
+    else std::snprintf(buf, sizeof buf, "%.1f MB/s", bps / (1024.0 * 1024));
+    return buf;
+}
+
+std::string FormatStatus(const JobStatus& s) {
+    std::string t = std::to_string(s.received) + " received, " + std::to_string(s.queued) + " queued, " +
+                    std::to_string(s.active) + " active, " + FormatRate(s.bytesPerSecond);
+    if (s.failed) t += ", " + std::to_string(s.failed) + " failed";
+    return t;
+}
+
+void ConsoleOutput::clearStatus() {
+    if (terminal_ && statusOnScreen_) {
+        std::fputs("\r\x1b[K", out_);  // back to the line's start, erase it
+        statusOnScreen_ = false;
+    }
+}
+
+void ConsoleOutput::message(std::string_view text) {
+    clearStatus();
+    std::string utf8(3 * text.size() + 1, '\0');
+    utf8.resize(codepage::ToUtf8(codePage_, text.data(), text.size(), utf8.data()));
+    // A pane text may hold several lines (CR LF between them).
+    std::string line;
+    for (char c : utf8) {
+        if (c == '\r') continue;
+        line += c;
+    }
+    std::fputs(line.c_str(), out_);
+    std::fputc('\n', out_);
+    if (terminal_ && !shown_.empty()) {
+        std::fputs(shown_.c_str(), out_);  // the status line comes back below
+        statusOnScreen_ = true;
+    }
+    std::fflush(out_);
+}
+
+void ConsoleOutput::status(const JobStatus& s, uint32_t now) {
+    std::string text = FormatStatus(s);
+    if (terminal_) {
+        if (text == shown_ && statusOnScreen_) return;
+        std::fputs("\r\x1b[K", out_);
+        std::fputs(text.c_str(), out_);
+        statusOnScreen_ = true;
+        shown_ = text;
+    } else {
+        if (text == shown_ || (printedOnce_ && !platform::TickPassed(now, lastPrinted_ + kPlainInterval - 1))) return;
+        std::fputs(text.c_str(), out_);
+        std::fputc('\n', out_);
+        shown_ = text;
+        printedOnce_ = true;
+        lastPrinted_ = now;
+    }
+    std::fflush(out_);
+}
+
+void ConsoleOutput::finish() {
+    if (terminal_ && statusOnScreen_) std::fputc('\n', out_);
+    statusOnScreen_ = false;
+    std::fflush(out_);
+}

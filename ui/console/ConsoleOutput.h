@@ -1,0 +1,50 @@
+#pragma once
+// What the terminal front-end prints: the message pane's lines on stderr,
+// converted from the language's code page to UTF-8, and one status line
+// with files received, queued, the rate and the active downloads, redrawn
+// in place on a terminal and printed every few seconds otherwise.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+struct JobStatus {
+    uint32_t received = 0;
+    uint32_t queued = 0;
+    uint32_t active = 0;
+    uint32_t failed = 0;
+    double bytesPerSecond = 0;
+};
+
+// "12 received, 30 queued, 3 active, 45.3 KB/s" (and ", 2 failed").
+std::string FormatStatus(const JobStatus& s);
+// A rate in B/s, KB/s or MB/s (1024-based), one decimal past bytes.
+std::string FormatRate(double bytesPerSecond);
+
+class ConsoleOutput {
+public:
+    static constexpr uint32_t kPlainInterval = 5000;  // ms between status lines off a terminal
+
+    // out: where everything goes; terminal: whether it is one.
+    ConsoleOutput(std::FILE* out, bool terminal, int codePage) : out_(out), terminal_(terminal), codePage_(codePage) {}
+
+    // A message in the language's code page, on a line of its own.
+    void message(std::string_view text);
+    // The status line at tick now: on a terminal always (in place), else
+    // at most every kPlainInterval ms, and only when it changed.
+    void status(const JobStatus& s, uint32_t now);
+    // Ends the status line so that what follows starts on a fresh line.
+    void finish();
+
+private:
+    void clearStatus();
+
+    std::FILE* out_;
+    bool terminal_;
+    int codePage_;
+    std::string shown_;      // the status text on screen (terminal) or last printed
+    bool statusOnScreen_ = false;
+    bool printedOnce_ = false;
+    uint32_t lastPrinted_ = 0;
+};
