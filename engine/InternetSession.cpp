@@ -37,7 +37,9 @@ wstreambuf* CInternetSession::openFile(const char* path) {
     std::replace(local.begin(), local.end(), '\\', platform::kPathSep);
     auto* buf = new ifwstreambuf(local.data());
     if (!buf->isOpen()) {
-        delete buf;  // the platform's last error still says why
+        int e = buf->error();
+        delete buf;
+        platform::SetLastErrorCode(e);
         return nullptr;
     }
     return buf;

@@ -238,7 +238,10 @@ TEST(InternetSession, ProxyAsksOnceThenServes) {
     std::string proxy = Origin("proxy").substr(7);  // 127.0.0.1:port
     CInternetSession session("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "secret");
     // The host exists only for the proxy.
-    iurlwstream s(session, "http://origin.invalid/hello.txt?right", 1, kWorkerFlags, nullptr, 0);
+    // A query of its own per run: the proxy's log outlives one run.
+    std::string run = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::string right = "/hello.txt?right" + run, refused = "/hello.txt?wrong" + run;
+    iurlwstream s(session, ("http://origin.invalid" + right).c_str(), 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(s.fail()) << s.openError();
     EXPECT_EQ(200, StatusOf(s));
     uint32_t requestFlags = 0;
@@ -247,7 +250,7 @@ TEST(InternetSession, ProxyAsksOnceThenServes) {
     EXPECT_EQ(kHello, ReadAll(s).body);
     // Asked without credentials first, then with them. WinInet asks once
     // more without them inside the second send before it gives them.
-    std::vector<std::string> asked = ProxyRequests("/hello.txt?right");
+    std::vector<std::string> asked = ProxyRequests(right);
     ASSERT_GE(asked.size(), 2u);
     EXPECT_LE(asked.size(), 3u);
     EXPECT_EQ(std::string::npos, asked.front().find("Proxy-Authorization"));
@@ -255,13 +258,13 @@ TEST(InternetSession, ProxyAsksOnceThenServes) {
         << asked.back();
 
     CInternetSession wrong("zbrask tests", 1, kOpenProxy, proxy.c_str(), nullptr, 0, "ann", "wrong");
-    iurlwstream w(wrong, "http://origin.invalid/hello.txt?wrong", 1, kWorkerFlags, nullptr, 0);
+    iurlwstream w(wrong, ("http://origin.invalid" + refused).c_str(), 1, kWorkerFlags, nullptr, 0);
     ASSERT_FALSE(w.fail()) << w.openError();
     EXPECT_EQ(407, StatusOf(w));
     // One retry, no more.
-    std::vector<std::string> refused = ProxyRequests("/hello.txt?wrong");
-    EXPECT_GE(refused.size(), 2u);
-    EXPECT_LE(refused.size(), 3u);
+    std::vector<std::string> sent = ProxyRequests(refused);
+    EXPECT_GE(sent.size(), 2u);
+    EXPECT_LE(sent.size(), 3u);
 }
 
 TEST(InternetSession, HttpsWithTheTestAuthority) {
@@ -509,7 +512,7 @@ TEST(InternetSession, HostileUrlsFailClearly) {
     for (int i = 0; i < 1000; ++i) labels += "a.";
     struct Case {
         std::string url;
-        int error;  // the open's error; 0: any, -1: the server's refusal
+        int error;  // the open's error; 0: any, -1: the server's refusal or any
     } cases[] = {
         {"http://127.0.0.1:" + port + "/" + std::string(100 * 1024, 'a'), -1},
         {"zzz://127.0.0.1/x", kErrorUnrecognizedScheme},
@@ -524,9 +527,13 @@ TEST(InternetSession, HostileUrlsFailClearly) {
         iurlwstream s(session, c.url.c_str(), 1, kWorkerFlags, nullptr, 0);
         std::string shown = c.url.substr(0, 60);
         if (c.error == -1) {
-            // The long URL reaches the server, which refuses it.
-            ASSERT_FALSE(s.fail()) << shown << " " << s.openError();
-            EXPECT_GE(StatusOf(s), 400) << shown;
+            // The long URL reaches the server, which refuses it, or closes
+            // the connection while the request is still being sent.
+            if (s.fail()) {
+                EXPECT_NE(0, s.openError()) << shown;
+            } else {
+                EXPECT_GE(StatusOf(s), 400) << shown;
+            }
             continue;
         }
         EXPECT_TRUE(s.fail()) << shown;
