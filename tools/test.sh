@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
+# Paths relative to the checkout, so that another checkout of the same
+# sources finds the compiler cache filled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 
 presets=(native native-asan mingw64 mingw32)
 [ $# -gt 0 ] && presets=("$@")
