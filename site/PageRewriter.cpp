@@ -77,7 +77,7 @@ AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, con
         (absolute.startsWith("http://") && !url::splitUrl(absolute, 0, check)))
         return slashesBeforeQuery(link.linkText);
 
-    ToBeOpenTN* target = const_cast<LinkGraph&>(graph_).find(absolute);
+    ToBeOpenTN* target = graph_.find(absolute);
     if (target) {
         bool stored = storedCopyExists(*target);
         if (stored && !(link.flags & FlagNotFollowed))
