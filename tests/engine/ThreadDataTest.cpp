@@ -294,23 +294,23 @@ TEST(ThreadData, ExcludedImagesAreRefused) {
 }
 
 TEST(ThreadData, AuthenticationWithTheJobsCredentials) {
-    // Without credentials first: WinInet keeps the ones it was given for
-    // the server's realm for the rest of the process.
+    // On the proxy's port, which answers plain requests too: WinInet keeps
+    // credentials for a server's realm for the rest of the process, and the
+    // http server's "/auth" must still ask the other tests. For the same
+    // reason the case without credentials goes first.
+    const std::string origin = "http://127.0.0.1:" + ServerPort("proxy");
     Job none;
-    EXPECT_EQ(ThreadData::kRefused, none.fetch(HttpUrl("/w/auth-none")));
+    EXPECT_EQ(ThreadData::kRefused, none.fetch(origin + "/w/auth-none"));
     EXPECT_EQ(401, none.endStatus);
     EXPECT_TRUE(none.worker->savedFile().empty());
     EXPECT_TRUE(none.out.temporaryFiles().empty());
-    EXPECT_EQ(1u, LoggedRequests("/w/auth-none").size());
 
     Job job;
-    EXPECT_EQ(0u, job.fetch(HttpUrl("/w/auth"), {.user = "ann", .password = "secret"}));
+    EXPECT_EQ(0u, job.fetch(origin + "/w/auth", {.user = "ann", .password = "secret"}));
     EXPECT_EQ(200, job.endStatus);
     EXPECT_EQ("inside", ReadFileBytes(job.worker->savedFile().c_str()));
-    auto log = LoggedRequests("/w/auth");
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_FALSE(HasHeader(log[0], "Authorization"));
-    EXPECT_NE(std::string::npos, log.back().find("[\"Authorization\", \"Basic YW5uOnNlY3JldA==\"]")) << log.back();
+    // The stored name comes from the URL without the credentials.
+    EXPECT_EQ(std::string::npos, std::string(job.worker->savedFile().view()).find("ann"));
 }
 
 TEST(ThreadData, FolderRedirectIsStoredAsTheFoldersIndexPage) {
