@@ -19,7 +19,9 @@ namespace {
 
 constexpr uint32_t kRequestFlags = kFlagReload | kFlagNoCacheWrite | kFlagTransferBinary;
 constexpr size_t kHeadersBuffer = 1024;
-constexpr size_t kCopyBlock = 1024;
+// Reads ask for up to this much and take what has come; the library's
+// read returns without waiting for a full block.
+constexpr size_t kCopyBlock = 65536;
 constexpr uint32_t kProxySlack = 2048;
 constexpr size_t kMaxUrlText = 2084;
 const char* const kClassPrefix[ThreadData::kClassCount] = {"image/", "audio/", "video/", "application/"};
@@ -361,11 +363,12 @@ ThreadData::Copy ThreadData::copyBody(wstreambuf& in, uint32_t& result) {
         result = static_cast<uint32_t>(e);
         return Copy::WriteFailed;
     }
-    char buf[kCopyBlock];
+    std::vector<char> block(kCopyBlock);
+    char* buf = block.data();
     Copy verdict = Copy::Stopped;
     result = kStopped;
     while (!stopRequested()) {
-        long long n = in.read(buf, sizeof buf);
+        long long n = in.read(buf, kCopyBlock);
         if (n < 0) {
             result = static_cast<uint32_t>(in.error());
             verdict = stopRequested() ? Copy::Stopped : Copy::Ended;
