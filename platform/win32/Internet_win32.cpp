@@ -265,8 +265,11 @@ Request::~Request() {
     std::unique_lock<std::mutex> lock(pump_->m);
     pump_->released = true;
     pump_->cv.notify_all();
-    if (pump_->busy || pump_->job) {
-        // A call left behind by a close: no more reports for this request.
+    if (pump_->busy || pump_->job || pump_->aborted) {
+        // A call left behind by a close, or a close of the handle that Wine
+        // may hold up while the rest of a body arrives (a body without
+        // end): the pump finishes on its own. No more reports for this
+        // request.
         RemoveReporter(reporter_);
         return;
     }

@@ -23,6 +23,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import httpserver  # noqa: E402
+import workerscript  # noqa: E402
 
 MAX_SECONDS = "900"
 # 2001-02-03 04:05:06 UTC: the Last-Modified that the tests expect.
@@ -46,6 +47,7 @@ SCRIPT = {
                             "size": 1048576, "suffix": "\r\n\r\nbody"}},
     "/endless": {"endless_headers": True},
 }
+SCRIPT.update(workerscript.WORKER_SCRIPT)
 
 
 def data_bytes():
@@ -62,6 +64,7 @@ def prepare(folder):
     os.utime(os.path.join(root, "hello.txt"), (FILE_TIME, FILE_TIME))
     with open(os.path.join(root, "data.bin"), "wb") as f:
         f.write(data_bytes())
+    workerscript.prepare_root(root)
     script = os.path.join(folder, "script.json")
     with open(script, "w") as f:
         json.dump(SCRIPT, f)
