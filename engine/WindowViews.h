@@ -1,0 +1,30 @@
+#pragma once
+// What the download engine of the main window asks of the front-end that
+// shows it. The Windows main window paints a status bar, a thread view and
+// a message pane; the console prints a status line and lines on stderr.
+// Every call comes on the window's own thread.
+
+#include <cstdint>
+
+class AStr;
+class ToBeOpenTN;
+
+class WindowViews {
+public:
+    // The job fields the status bar shows changed (counts, rate, message).
+    virtual void refreshStatusBar() = 0;
+    // Downloads were added or removed, or a status text changed.
+    virtual void refreshThreadView() = 0;
+    // A line for the message pane, in the language's code page.
+    virtual void showMessage(const AStr& text) = 0;
+    // A node's display (state, error, title) changed.
+    virtual void updateNode(ToBeOpenTN* node) = 0;
+    // The enabled state of the commands may have changed.
+    virtual void updateCommands() = 0;
+    // Posts a command to the main window, handled after the current message
+    // (the program's exit, a command held back until the job wound down).
+    virtual void postCommand(uint32_t command) = 0;
+
+protected:
+    ~WindowViews() = default;
+};
