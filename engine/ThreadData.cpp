@@ -9,6 +9,7 @@
 #include "engine/iurlwstream.h"
 #include "engine/nwstreambuf.h"
 #include "platform/File.h"
+#include "platform/MediaDatabase.h"
 #include "site/Charsets.h"
 #include "site/ExtractURL.h"
 #include "site/PageCodePage.h"
@@ -468,6 +469,8 @@ int ThreadData::onSuccess(uint32_t& result) {
                 return kFailed;
             }
             contentType_ = sniff::mediaTypeOfBytes(head, static_cast<size_t>(n));
+            if (contentType_.empty())
+                contentType_ = platform::MediaTypeOfSignature(head, static_cast<size_t>(n)).c_str();
             if (!contentType_.empty() && !typeAccepted(contentType_.view())) {
                 status_ = 406;
                 result = kRefused;
@@ -527,7 +530,7 @@ int ThreadData::placeFile(int& error) {
     partialFile_.clear();
     if (hasDate_) {
         platform::FileTimes t;
-        t.modified = httpdate::unixOfFileTime(lastModified_);
+        t.modified = t.created = httpdate::unixOfFileTime(lastModified_);
         (void)platform::SetFileTimes(savedFile_.c_str(), t);
     }
     return 0;

@@ -80,6 +80,9 @@ std::string CurrentFolder();
 
 struct FileTimes {
     int64_t modified = 0;  // seconds since 1970, UTC
+    // Windows only: the creation time, same scale; 0 when unknown, and
+    // setting 0 leaves it as it is. POSIX keeps no creation time.
+    int64_t created = 0;
 };
 [[nodiscard]] int GetFileTimes(const char* path, FileTimes& t);
 [[nodiscard]] int SetFileTimes(const char* path, const FileTimes& t);

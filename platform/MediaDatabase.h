@@ -6,6 +6,8 @@
 // extension is the first one its line lists, an extension's type is the
 // first line that lists it.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,13 @@ std::string MediaTypeOfExtension(std::string_view extension);
 // Every registered extension (names beginning with "." of at most 260
 // characters), in the database's order.
 std::vector<std::string> MediaExtensions();
+
+// The type whose registered signature the first bytes of a file carry.
+// Windows: every type key's "Bits" subkey holds in its value "0" (at most
+// 64 bytes) a 32-bit length n, and the value's last n bytes are compared
+// with the file's first n. "" when none matches; POSIX keeps no
+// signatures and always answers "".
+std::string MediaTypeOfSignature(const uint8_t* head, size_t n);
 
 // POSIX tests: read this file instead of /etc/mime.types from now on.
 // Windows ignores it.

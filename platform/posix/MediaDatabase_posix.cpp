@@ -91,4 +91,6 @@ void SetMediaDatabaseFile(const std::string& path) {
     g_db = nullptr;
 }
 
+std::string MediaTypeOfSignature(const uint8_t*, size_t) { return {}; }
+
 }  // namespace platform

@@ -170,6 +170,7 @@ int GetFileTimes(const char* path, FileTimes& t) {
     WIN32_FILE_ATTRIBUTE_DATA d;
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &d)) return static_cast<int>(GetLastError());
     t.modified = FromFileTime(d.ftLastWriteTime);
+    t.created = FromFileTime(d.ftCreationTime);
     return 0;
 }
 
@@ -178,7 +179,8 @@ int SetFileTimes(const char* path, const FileTimes& t) {
                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
     FILETIME ft = ToFileTime(t.modified);
-    BOOL ok = SetFileTime(h, nullptr, nullptr, &ft);
+    FILETIME ct = ToFileTime(t.created);
+    BOOL ok = SetFileTime(h, t.created ? &ct : nullptr, nullptr, &ft);
     int e = ok ? 0 : static_cast<int>(GetLastError());
     CloseHandle(h);
     return e;

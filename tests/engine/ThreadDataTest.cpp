@@ -45,6 +45,9 @@ TEST(ThreadData, PlainFetchStoresTheFileAndPostsTheEnd) {
     platform::FileTimes t;
     ASSERT_EQ(0, platform::GetFileTimes(job.worker->savedFile().c_str(), t));
     EXPECT_EQ(kHelloTime, t.modified);
+#ifdef _WIN32
+    EXPECT_EQ(kHelloTime, t.created);
+#endif
     auto log = LoggedRequests("/w/stored.txt");
     ASSERT_EQ(1u, log.size());
     EXPECT_NE(std::string::npos, log[0].find("[\"Accept\", \"*/*\"]")) << log[0];
@@ -291,6 +294,54 @@ TEST(ThreadData, ExcludedImagesAreRefused) {
         EXPECT_EQ(406, job.endStatus);
         EXPECT_TRUE(job.out.temporaryFiles().empty());
     }
+}
+
+TEST(ThreadData, TypesTheServerDidNotGive) {
+    {
+        // "text/plain" that is no text is sniffed like an untyped answer.
+        Job job;
+        EXPECT_EQ(ThreadData::kRefused, job.fetch(HttpUrl("/w/binary-plain"), {.images = false}));
+        EXPECT_EQ(406, job.endStatus);
+        EXPECT_EQ("image/gif", job.worker->contentType().view());
+        EXPECT_TRUE(job.out.temporaryFiles().empty());
+    }
+    {
+        // Compressed data says nothing by its first bytes: kept untyped.
+        Job job;
+        EXPECT_EQ(0u, job.fetch(HttpUrl("/w/gzip-untyped"), {.images = false}));
+        EXPECT_EQ("", job.worker->contentType().view());
+        EXPECT_EQ("gzip", job.worker->contentEncoding().view());
+        EXPECT_FALSE(job.worker->savedFile().empty());
+    }
+    {
+        // 418 asks for credentials like 401; without any it is refused.
+        Job job;
+        EXPECT_EQ(ThreadData::kRefused, job.fetch(HttpUrl("/w/teapot")));
+        EXPECT_EQ(418, job.endStatus);
+        EXPECT_TRUE(job.worker->savedFile().empty());
+        EXPECT_TRUE(job.out.temporaryFiles().empty());
+    }
+}
+
+TEST(ThreadData, FtpAndFileUrlsAreStoredToo) {
+    Job ftp;
+    EXPECT_EQ(0u, ftp.fetch("ftp://127.0.0.1:" + ServerPort("ftp") + "/hello.txt"));
+    EXPECT_EQ(kHello, ReadFileBytes(ftp.worker->savedFile().c_str()));
+    EXPECT_TRUE(ftp.out.temporaryFiles().empty());
+
+    Output source;
+    std::string page = source.str() + "/page.html";
+    WriteFileBytes(page, "<html><head><title>On disk</title></head><body><a href=\"b.html\">b</a></body></html>");
+    std::string path = page;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    std::string url = "file://" + std::string(path[0] == '/' ? "" : "/") + path;
+    Job file;
+    EXPECT_EQ(0u, file.fetch(url)) << url << " -> " << file.worker->savedFile().c_str() << " / "
+                                   << file.worker->temporaryFile().c_str();
+    EXPECT_EQ(ReadFileBytes(page), ReadFileBytes(file.worker->savedFile().c_str()));
+    EXPECT_EQ("On disk", file.worker->title().view());
+    EXPECT_EQ(1u, file.worker->resolvedLinks().size());
 }
 
 TEST(ThreadData, AuthenticationWithTheJobsCredentials) {

@@ -34,6 +34,9 @@ WORKER_SCRIPT = {
     "/w/full.bin": {"body": {"repeat": "full disk ", "size": 10000000},
                     "headers": [["Content-Type", "application/octet-stream"]]},
     "/w/gone": {"status": 404, "body": "not here"},
+    "/w/teapot": {"status": 418, "body": "short and stout"},
+    "/w/binary-plain": {"body": {"base64": GIF}, "headers": [["Content-Type", "text/plain"]]},
+    "/w/gzip-untyped": {"body": {"base64": GIF}, "gzip": True, "headers": [["Content-Type", None]]},
 }
 
 
