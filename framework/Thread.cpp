@@ -66,8 +66,26 @@ void Thread::finish() {
 }
 
 void Thread::body(Thread* t) {
+    {
+        std::lock_guard<std::mutex> g(t->holderLock_);
+        t->running_ = platform::TakeCurrentThread();
+        if (t->priority_) (void)platform::SetThreadPriorityOf(t->running_, t->priority_);
+    }
     t->exitCode_ = t->run();
+    {
+        // A cached thread goes on serving others at the normal priority.
+        std::lock_guard<std::mutex> g(t->holderLock_);
+        if (t->priority_) (void)platform::SetThreadPriorityOf(t->running_, 0);
+        platform::ReleaseThread(t->running_);
+        t->running_ = 0;
+    }
     t->finish();
+}
+
+bool Thread::setPriority(int priority) {
+    std::lock_guard<std::mutex> g(holderLock_);
+    priority_ = priority;
+    return !running_ || platform::SetThreadPriorityOf(running_, priority);
 }
 
 void Thread::dropHolder() {

@@ -11,6 +11,7 @@
 
 #include "framework/Event.h"
 #include "platform/Messages.h"
+#include "platform/ThreadPriority.h"
 
 class ZCachedThread;
 
@@ -54,6 +55,9 @@ public:
     // Whether a thread serves this object (it has been started).
     bool hasThread() const;
     void setCancelTarget(Cancelable* target);
+    // The window system's priority numbers; kept for a thread that has not
+    // begun yet. False when the system refuses it.
+    bool setPriority(int priority);
     platform::WindowHandle owner() const { return owner_; }
 
     // The registered end message, "_WM_THREADEND".
@@ -77,6 +81,8 @@ private:
     mutable std::mutex holderLock_;
     bool started_ = false;                  // a new thread, detached, was started
     ZCachedThread* cached_ = nullptr;       // or a cached one serves this object
+    platform::ThreadRef running_ = 0;        // the system's thread while run is under way
+    int priority_ = 0;
     bool useCache_;
 
     std::mutex countLock_;

@@ -12,6 +12,14 @@
 #include "framework/ZThreadCache.h"
 #include "platform/Messages.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 std::atomic<int> gDeleted{0};
@@ -112,6 +120,38 @@ TEST(Thread, StopRequestEndsTheRunWithItsCode) {
     w->stop();
     EXPECT_EQ(1223u, w->waitForExitCode());
     w->release();
+}
+
+// The calling thread's priority on the window system's scale.
+int OwnPriority() {
+#ifdef _WIN32
+    return GetThreadPriority(GetCurrentThread());
+#else
+    return -getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))) / 5;
+#endif
+}
+
+struct PriorityProbe : Thread {
+    PriorityProbe() : Thread(nullptr, false) {}
+    uint32_t run() override {
+        while (!stopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        seen = OwnPriority();
+        return 0;
+    }
+    std::atomic<int> seen{99};
+};
+
+TEST(Thread, PriorityIsThatOfTheRunningThread) {
+    // Set before the run begins, and changed while it runs.
+    auto* a = new PriorityProbe;
+    EXPECT_TRUE(a->setPriority(-1));
+    ASSERT_TRUE(a->start());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(a->setPriority(-2));
+    a->stop();
+    a->waitForExitCode();
+    EXPECT_EQ(-2, a->seen.load());
+    a->release();
 }
 
 TEST(ZThreadCache, CachedThreadsAreReused) {
