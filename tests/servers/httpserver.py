@@ -492,6 +492,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def send(self, resp):
         o = resp.opts
         try:
+            if CONFIG.get("delay_ms") and servercommon.wait_stop(CONFIG["delay_ms"] / 1000.0):
+                self.close_connection = True
+                return
             if o.get("delay") and servercommon.wait_stop(float(o["delay"])):
                 self.close_connection = True
                 return
@@ -652,6 +655,8 @@ def main():
     ap.add_argument("--proxy-auth", metavar="USER:PASS")
     ap.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--make-cert", metavar="DIR")
+    ap.add_argument("--delay-ms", type=float, default=0,
+                    help="wait this long before every answer (benchmarks)")
     servercommon.add_lifecycle_args(ap)
     args = ap.parse_args()
     if args.make_cert:
@@ -663,6 +668,7 @@ def main():
     CONFIG["root"] = os.path.realpath(args.root)
     CONFIG["auth"] = args.auth
     CONFIG["proxy_auth"] = args.proxy_auth
+    CONFIG["delay_ms"] = args.delay_ms
     CONFIG["port"] = 0
     server = Server(("127.0.0.1", args.port), Handler)
     CONFIG["port"] = server.server_address[1]
