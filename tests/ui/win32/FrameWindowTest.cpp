@@ -269,3 +269,19 @@ TEST(WindowsRun, TheWholeEntryRunsTheLoopUntilTheFrameCloses) {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
 }
+
+TEST_F(FrameWindowTest, TheInterfaceTextsComeFromTheRussianLibrary) {
+    AStr folder = AStr(ZB_BINARY_DIR) + "/bin/";
+    ASSERT_EQ(AStr("rus"), LoadLanguage(folder, "rus", ProgramLanguage()).code);
+    start(SW_SHOWNORMAL);
+    HWND main = frontEnd->main()->hwnd();
+    PostMessageA(main, RegisterWindowMessageA("_WM_BYTESREAD"), 6144, 0);
+    PostMessageA(main, RegisterWindowMessageA("_WM_THREADEND"), 0, 0);
+    Pump();
+    // In code page 1251: "Готово", "Файлов: 1", "Получено: 6 КБ".
+    EXPECT_EQ("\xC3\xEE\xF2\xEE\xE2\xEE", status(0));
+    EXPECT_EQ("\xD4\xE0\xE9\xEB\xEE\xE2: 1", status(1));
+    EXPECT_EQ("\xCF\xEE\xEB\xF3\xF7\xE5\xED\xEE: 6 \xCA\xC1", status(2));
+    app.reset();
+    (void)LoadLanguage(folder, "enu", ProgramLanguage());
+}
