@@ -9,7 +9,9 @@ CLIPFORMAT UrlFormat() {
     return f;
 }
 
-FORMATETC Format(CLIPFORMAT f) { return FORMATETC{f, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+constexpr DWORD kWholeContent = 1;  // the data itself, not an icon or thumbnail of it
+
+FORMATETC Format(CLIPFORMAT f) { return FORMATETC{f, nullptr, kWholeContent, -1, TYMED_HGLOBAL}; }
 
 // The text in one format, read no further than the memory block goes.
 AStr UrlInFormat(IDataObject* data, CLIPFORMAT f) {
