@@ -62,6 +62,7 @@ AStr InstallTimeMessage(const AStr& switchText) {
 }
 
 int RunZBrask(ProgramEntry& e) {
+    if (!e.frontEnd) return -1;  // nothing to show a run in
     Application::Start start;
     start.instance = e.instance;
     start.commandLine = e.commandLine;

@@ -17,7 +17,7 @@ struct ProgramEntry {
     int show = 1;
     ApplicationProfile settings;  // the program's settings file
     AStr languageFolder;          // where the language libraries lie; empty: the program's folder
-    std::function<std::unique_ptr<ApplicationFrontEnd>()> frontEnd;
+    std::function<std::unique_ptr<ApplicationFrontEnd>()> frontEnd;  // required: without one the run fails (-1)
     // Null: the platform's dial-up library and the registered updater.
     std::function<std::unique_ptr<DialUp>()> dialUp;
     Application::UpdaterStarter updater;
