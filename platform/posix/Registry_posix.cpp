@@ -1,0 +1,7 @@
+#include "platform/Registry.h"
+
+namespace platform {
+
+std::string CurrentUserString(const char*, const char*, size_t) { return {}; }
+
+}  // namespace platform

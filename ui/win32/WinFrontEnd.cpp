@@ -1,0 +1,30 @@
+#include "ui/win32/WinFrontEnd.h"
+
+#include "app/Application.h"
+
+WinFrontEnd::WinFrontEnd(HINSTANCE instance, const char* commandLine, int show) : loop_(instance, commandLine, show) {}
+
+WinFrontEnd::~WinFrontEnd() {
+    if (frame_) frame_->setClient(nullptr, nullptr);
+    main_.reset();
+    frame_.reset();
+}
+
+HWND WinFrontEnd::Loop::modelessDialog() const {
+    return app ? static_cast<HWND>(app->modelessDialog()) : nullptr;
+}
+
+MainWindow* WinFrontEnd::createMainWindow(Application& app) {
+    loop_.app = &app;
+    auto frame = std::make_unique<FrameWindow>(app);
+    if (!frame->create()) return nullptr;
+    auto main = std::make_unique<StatusMainWindow>(app);
+    if (!main->create(frame->hwnd())) return nullptr;
+    frame->setClient(main.get(), main->hwnd());
+    loop_.setMainWindowHandle(main->hwnd());
+    HWND f = frame->hwnd();
+    if (!IsWindowVisible(f) && !IsIconic(f)) ShowWindow(f, app.showCommand());
+    frame_ = std::move(frame);
+    main_ = std::move(main);
+    return main_.get();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The status bar at the foot of a window: the common control, split into
+// parts of given widths, the last one taking the rest.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class ZStatusBar {
+public:
+    ZStatusBar() = default;
+    ZStatusBar(const ZStatusBar&) = delete;
+    ZStatusBar& operator=(const ZStatusBar&) = delete;
+    ~ZStatusBar();
+
+    bool create(HWND parent, int id);
+    HWND hwnd() const { return hwnd_; }
+    // The widths of all parts but the last.
+    void setParts(const std::vector<int>& widths);
+    void setText(int part, const char* text);
+    std::string text(int part) const;
+    // Follows the parent's new size; returns the bar's height.
+    int fit();
+
+private:
+    HWND hwnd_ = nullptr;
+};
