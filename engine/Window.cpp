@@ -429,13 +429,12 @@ MessageLoop::Idle Window::idleRunning() {
         return MessageLoop::Idle::Waiting;
     }
     if (errorSeen_) {
-        views_.showMessage(lang_.text(kTextRestarting));
         startJob(true, false, false);
         errorSeen_ = false;
+        // Announced only when a failed file was queued again: once every
+        // failure used its retries the job simply finishes.
+        if (graph_.bestQueued()) views_.showMessage(lang_.text(kTextRestarting));
         views_.refreshStatusBar();
-        // Nothing could be queued again (every failure used its retries):
-        // finish instead of restarting for ever.
-        if (!graph_.bestQueued()) errorSeen_ = false;
         return MessageLoop::Idle::More;
     }
     setState(kFinishing);
