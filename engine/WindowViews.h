@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-class AStr;
+#include "framework/AStr.h"
+
 class ToBeOpenTN;
 
 class WindowViews {
@@ -24,6 +25,13 @@ public:
     // Posts a command to the main window, handled after the current message
     // (the program's exit, a command held back until the job wound down).
     virtual void postCommand(uint32_t command) = 0;
+
+    // The question whether to save a changed unnamed project (Yes, No,
+    // Cancel), and the name to save it under ("" when the user gave none).
+    // A front-end that cannot ask cancels, so that nothing is dropped.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(const AStr& text) { (void)text; return Answer::Cancel; }
+    virtual AStr chooseProjectFile() { return AStr(); }
 
 protected:
     ~WindowViews() = default;

@@ -1,0 +1,717 @@
+#include "engine/Window.h"
+
+#include <vector>
+
+#include "app/Lang.h"
+#include "batch/DialUp.h"
+#include "engine/ThreadData.h"
+#include "platform/Clock.h"
+#include "platform/File.h"
+#include "site/LocalPaths.h"
+#include "site/ResolveLinks.h"
+#include "site/TreeFile.h"
+
+namespace {
+
+// Flags of a download that a reset takes off.
+constexpr uint32_t kFlagDownloadMark = 0x10;
+
+}  // namespace
+
+Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, const Lang& lang,
+               EngineSettings settings, std::function<bool()> batchRunning)
+    : views_(views),
+      self_(self),
+      dialUp_(dialUp),
+      lang_(lang),
+      settings_(std::move(settings)),
+      batchRunning_(std::move(batchRunning)),
+      filter_(project_, settings_.skip),
+      graph_(filter_),
+      rewriter_(graph_),
+      stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
+    stubs_.installInGraph();
+    graph_.nodeChanged = [this](ToBeOpenTN& n) { views_.updateNode(&n); };
+}
+
+Window::~Window() {
+    stopAll();
+    // A worker still using its entry's session after the wait keeps it:
+    // the entry is given up rather than freed under the worker.
+    while (BraskNode* e = active_.firstEntry()) {
+        active_.remove(e);
+        ThreadData* w = e->worker();
+        if (w && !w->waitFinished(kStopWaitMs)) continue;
+        if (w) w->release();
+        delete e;
+    }
+}
+
+uint32_t Window::now() const { return clock ? clock() : platform::TickCount(); }
+
+double Window::bytesPerSecond() const { return rate_.bytesPerSecond(now()); }
+
+void Window::setState(JobState s) {
+    jobState_ = s;
+    activityTick_ = now();
+}
+
+bool Window::anyActive() const {
+    for (BraskNode* e = active_.firstEntry(); e; e = ActiveList::nextEntry(e))
+        if (e->isOpen()) return true;
+    return false;
+}
+
+BraskNode* Window::entryOf(const void* worker) const {
+    for (BraskNode* e = active_.firstEntry(); e; e = ActiveList::nextEntry(e))
+        if (static_cast<const Thread*>(e->worker()) == worker) return e;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+bool Window::dispatch(const platform::Message& m) {
+    if (m.id == Thread::endMessage()) {
+        // Only a worker of ours is looked at: the pointer is compared, never
+        // followed, before it is found among the entries.
+        BraskNode* e = entryOf(reinterpret_cast<const void*>(m.lParam));
+        onThreadEnd(static_cast<int>(m.wParam), e ? e->worker() : nullptr);
+        return true;
+    }
+    if (m.id == ThreadBase::bytesReadMessage()) {
+        BraskNode* e = entryOf(reinterpret_cast<const void*>(m.lParam));
+        if (e) onBytesRead(static_cast<uint32_t>(m.wParam), e->worker());
+        return true;
+    }
+    return false;
+}
+
+void Window::onBytesRead(uint32_t bytes, ThreadData* worker) {
+    BraskNode* e = entryOf(worker);
+    if (!e) return;
+    uint32_t length = worker->contentLength();
+    if (length != ThreadData::kUnknownLength && length != 0) {
+        uint64_t received = static_cast<uint64_t>(worker->resumeOffset()) + worker->bytesReceived();
+        e->percent = static_cast<int32_t>((received * 100 + length / 2) / length);
+    }
+    bytesReceived_ += bytes;
+    rate_.add(bytes, now());
+    views_.refreshStatusBar();
+}
+
+void Window::onThreadEnd(int status, ThreadData* worker) {
+    BraskNode* e = worker ? entryOf(worker) : nullptr;
+    if (!e) return;  // not ours: nothing of it may be touched
+    uint32_t code = worker->waitForExitCode();
+
+    active_.remove(e);
+    if (e->isOpen()) {
+        if (activeCount_) --activeCount_;
+        e->close();
+    }
+    ToBeOpenTN* node = e->node();
+    delete e;
+    viewChanged_ = true;
+    views_.refreshThreadView();
+    graphChanged_ = true;
+
+    if (node) {
+        node->activeDownload = nullptr;
+        node->savedFile = graph_.relativePath(worker->savedFile().view());
+        node->rawFile = graph_.relativePath(worker->partialFile().view());
+        node->codePage = static_cast<uint16_t>(worker->codePage());
+        if (node->lastError) views_.updateNode(node);
+        if (code == 0 && (node->savedFile.empty() || !platform::FileExists(worker->savedFile().c_str()))) {
+            int probe = platform::ProbeFile(worker->savedFile().c_str());
+            code = probe ? static_cast<uint32_t>(probe) : 2;
+        }
+        node->lastError = static_cast<int32_t>(code);
+        if (code != 0) applyFailure(*node, code, *worker);
+        else applySuccess(*node, status, *worker);
+        views_.updateNode(node);
+    }
+    views_.refreshStatusBar();
+    viewChanged_ = true;
+    worker->release();
+}
+
+void Window::applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& worker) {
+    if (code == 3 || code == ThreadData::kRefused) {
+        graph_.setState(node, StateMissing);
+        return;
+    }
+    if (code == ThreadData::kDiskFull) {
+        stopAll();
+        setState(kIdle);
+        jobMessage_ = lang_.text(kTextDiskFull);
+        views_.showMessage(jobMessage_);
+        views_.refreshStatusBar();
+    } else if (worker.bytesReceived() == 0 && node.retries < 255) {
+        ++node.retries;
+    }
+    errorSeen_ = true;
+    ++failedCount_;
+    graph_.setState(node, StateFailed);
+}
+
+void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
+    node.flags &= ~(kFlagDownloadMark | FlagOtherCodePage);
+    if (!isPicture(node)) {
+        if (status != 304) {
+            if (!(node.flags & FlagChanged)) ++graph_.counters.changedFiles;
+            node.flags |= FlagChanged;
+            if (isRewritten(node) && !(node.flags & FlagStub) && pagesRewritten_) --pagesRewritten_;
+            node.flags &= ~(FlagRewritten | FlagStub);
+        }
+        if (!(node.flags & FlagReceived)) ++graph_.counters.receivedFiles;
+    }
+    node.flags |= FlagReceived;
+
+    if (status != 304) {
+        if (isPicture(node)) {
+            // A picture stays one only while every link to it is a picture link.
+            for (RefFromNode* r : each<RefFromNode>(node.referrers)) {
+                bool pictureLink = true;
+                for (ExtractNode* l : each<ExtractNode>(r->from->links))
+                    if (l->target == &node && !(l->flags & FlagPicture)) pictureLink = false;
+                if (!pictureLink) { node.flags &= ~FlagPicture; break; }
+            }
+        }
+        if (isPicture(node)) {
+            node.title.clear();
+            graph_.setState(node, StateDone);
+        } else {
+            AStr own = graph_.urlOf(node);
+            node.baseUrl = worker.baseUrl() == own ? AStr() : worker.baseUrl();
+            node.title = worker.title();
+            graph_.replaceLinks(node, worker.links());
+            graph_.setState(node, StateDone);
+            graph_.processLinks(node, worker.resolvedLinks());
+            if (linksReady(node)) rewriteQueue_.add(&node);
+        }
+    } else {
+        if (isRewritten(node)) {
+            unrewrite(node);
+            if (!(node.flags & FlagStub) && pagesRewritten_) --pagesRewritten_;
+        }
+        node.flags &= ~FlagStub;
+        std::vector<ResolvedLink> links;
+        AStr own = graph_.urlOf(node);
+        ResolveLinks(node.links, own.view(), node.baseUrl.empty() ? own.view() : node.baseUrl.view(), false, links);
+        graph_.setState(node, StateDone);
+        graph_.processLinks(node, links);
+        if (!isPicture(node) && linksReady(node)) rewriteQueue_.add(&node);
+    }
+    settleReferrers(node);
+}
+
+void Window::settleReferrers(ToBeOpenTN& node) {
+    for (RefFromNode* r : each<RefFromNode>(node.referrers)) {
+        ToBeOpenTN* page = r->from;
+        if (!page || page->isRoot() || page == &node) continue;
+        if (isRewritten(*page) && page->state != StateLoading) {
+            bool counted = !isPicture(*page) && !(page->flags & FlagStub);
+            unrewrite(*page);
+            graph_.setState(*page, StateDone);
+            page->flags &= ~FlagStub;
+            if (counted && pagesRewritten_) --pagesRewritten_;
+        }
+        if (!isRewritten(*page) && !isPicture(*page) && page->state == StateDone && linksReady(*page))
+            rewriteQueue_.add(page);
+        views_.updateNode(page);
+    }
+}
+
+bool Window::expected(const ToBeOpenTN& t) const {
+    if (t.flags & (FlagExcluded | FlagSkipped | FlagOtherCodePage)) return false;
+    if (t.state == StateNew && (t.flags & FlagStub)) return false;
+    if (t.state == StateMissing || t.state == StateFailed) return false;
+    if (isPicture(t) && !project_.allowPicture) return false;
+    if (t.flags & FlagReceived) return false;
+    // A node that nobody will fetch is not waited for either.
+    return t.state == StateQueued || t.state == StateLoading;
+}
+
+bool Window::linksReady(const ToBeOpenTN& page) const {
+    for (ExtractNode* l : each<ExtractNode>(page.links)) {
+        const ToBeOpenTN* t = l->target;
+        if (!t || t == &page) continue;
+        if (t->state == StateLoading || expected(*t)) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Downloads
+
+bool Window::startDownload(ToBeOpenTN& node) {
+    node.lastError = 0;
+    if (node.flags & FlagOtherCodePage) deleteLocalFiles(node);
+
+    const ProxySettings& p = settings_.proxy;
+    const char* agent = settings_.agent.empty() ? kDefaultAgent : settings_.agent.c_str();
+    auto* e = p.use ? new BraskNode(&node, &viewChanged_, agent, platform::inet::kOpenProxy, p.address.c_str(),
+                                    p.user.c_str(), p.password.c_str())
+                    : new BraskNode(&node, &viewChanged_, agent, platform::inet::kOpenPreconfig, nullptr, "", "");
+
+    AStr referrer;
+    if (RefFromNode* r = node.referrers.firstRef(); r && r->from && !r->from->isRoot())
+        referrer = graph_.urlOf(*r->from);
+    AStr url = graph_.urlOf(node);
+    AStr saved = node.savedFile.empty() || !isSafeRelativePath(node.savedFile) ? AStr() : graph_.absolutePath(node.savedFile);
+    AStr raw = node.rawFile.empty() || !isSafeRelativePath(node.rawFile) ? AStr() : graph_.absolutePath(node.rawFile);
+    auto* w = new ThreadData(e, url.c_str(), referrer.c_str(), saved.c_str(), raw.c_str(), project_.outputFlags,
+                             graph_.outputFolder.c_str(), self_, static_cast<uint32_t>(project_.codePref),
+                             !settings_.languageCode.equalsNoCase("ger"));
+    w->accepted[ThreadData::kImage] = project_.allowPicture;
+    w->accepted[ThreadData::kAudio] = project_.allowSound;
+    w->accepted[ThreadData::kVideo] = project_.allowVideo;
+    w->user = project_.user;
+    w->password = project_.password;
+    e->setWorker(w);
+
+    if (!w->start()) {
+        w->release();
+        delete e;
+        viewChanged_ = true;
+        views_.refreshThreadView();
+        return false;
+    }
+    // Wait until the request is under way (or over), so that the thread view
+    // shows it and the next start does not race it for the connection.
+    for (uint32_t waited = 0; waited < kConnectWaitMs; waited += 50) {
+        if (e->connected().isSet() || w->waitFinished(0)) break;
+        if (e->connected().wait(50)) break;
+    }
+    // A thread priority is a matter of the platform's scheduler; the
+    // portable threads keep the default.
+    graph_.setState(node, StateLoading);
+    node.activeDownload = e;
+    node.startTime = now();
+    ++activeCount_;
+    active_.append(e);
+    viewChanged_ = true;
+    views_.refreshThreadView();
+    graphChanged_ = true;
+    return true;
+}
+
+void Window::stopDownload(BraskNode& e) {
+    if (e.isOpen() && activeCount_) --activeCount_;
+    e.stop();
+}
+
+void Window::stopAll() {
+    std::vector<ThreadData*> stopped;
+    for (BraskNode* e = active_.firstEntry(); e; e = ActiveList::nextEntry(e)) {
+        if (!e->worker() || e->worker()->waitFinished(0)) continue;
+        stopDownload(*e);
+        stopped.push_back(e->worker());
+    }
+    uint32_t start = platform::TickCount();
+    for (ThreadData* w : stopped) {
+        uint32_t spent = platform::TickCount() - start;
+        if (spent >= kStopWaitMs) break;
+        (void)w->waitFinished(kStopWaitMs - spent);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The idle step
+
+MessageLoop::Idle Window::idle() {
+    views_.updateCommands();
+    if (!graph_.orphanCandidates().empty()) {
+        removeOrphan();
+        rewriteDeferred();
+        return MessageLoop::Idle::More;
+    }
+    switch (jobState_) {
+    case kIdle:
+        if (dialUp_.usage != DialUp::kNoDialUp && !dialUp_.connect()) {
+            setState(kDialing);
+            jobMessage_.clear();
+            return MessageLoop::Idle::Waiting;
+        }
+        return MessageLoop::Idle::Done;
+    case kRunning:
+        return idleRunning();
+    case kFinishing:
+        return idleFinishing();
+    case kFinishingForCommand:
+        if (!anyActive() && active_.empty()) {
+            setState(kIdle);
+            if (pendingCommand_) views_.postCommand(pendingCommand_);
+            pendingCommand_ = 0;
+            return MessageLoop::Idle::Done;
+        }
+        return MessageLoop::Idle::Waiting;
+    case kDialing:
+        if (!dialUp_.poll()) {
+            if (!jobStarted()) {
+                setState(kIdle);
+                views_.refreshStatusBar();
+            } else {
+                startJob(false, false, false);
+            }
+            return MessageLoop::Idle::More;
+        }
+        return MessageLoop::Idle::Waiting;
+    }
+    return MessageLoop::Idle::Done;
+}
+
+int Window::limitReached() const {
+    if (dialUp_.usage == DialUp::kDialEntry && deadline_ && platform::TickPassed(now(), deadline_))
+        return kTextTimeLimit;
+    if (static_cast<int64_t>(bytesReceived_) > static_cast<int64_t>(project_.maxSizeFiles) * 1048576)
+        return kTextSizeLimit;
+    if (project_.maxNumFiles > 0 && graph_.counters.receivedFiles >= static_cast<uint32_t>(project_.maxNumFiles))
+        return kTextFileLimit;
+    return 0;
+}
+
+void Window::stopLongRunning(bool stopEveryOne) {
+    uint32_t t = now();
+    for (BraskNode* e = active_.firstEntry(); e; e = ActiveList::nextEntry(e)) {
+        if (!e->isOpen()) continue;
+        ToBeOpenTN* n = e->node();
+        bool barred = n && (n->flags & (FlagExcluded | FlagSkipped));
+        bool tooLong = project_.timeMaxWait > 0 && n &&
+                       platform::TickPassed(t, n->startTime + static_cast<uint32_t>(project_.timeMaxWait));
+        if (stopEveryOne || barred || tooLong) stopDownload(*e);
+    }
+}
+
+bool Window::dialUpReady() {
+    if (dialUp_.connect()) return true;
+    setState(kDialing);
+    for (BraskNode* e = active_.firstEntry(); e; e = ActiveList::nextEntry(e))
+        if (e->isOpen()) stopDownload(*e);
+    jobMessage_.clear();
+    return false;
+}
+
+MessageLoop::Idle Window::idleRunning() {
+    int limit = limitReached();
+    stopLongRunning(limit != 0);
+    if (limit) {
+        setState(kFinishing);
+        jobMessage_ = lang_.text(limit);
+        if (dialUp_.hangUpWhenDone) dialUp_.hangUpOwnConnection();
+        views_.refreshStatusBar();
+        return MessageLoop::Idle::More;
+    }
+    bool room = project_.maxNumThread < 1 || activeCount_ < static_cast<uint32_t>(project_.maxNumThread);
+    if (room) {
+        if (ToBeOpenTN* next = graph_.bestQueued()) {
+            if (dialUpReady()) {
+                if (!startDownload(*next)) {
+                    // The node stays queued; a worker that cannot start now
+                    // gets its chance at the next poll rather than at once.
+                    return MessageLoop::Idle::Waiting;
+                }
+                views_.refreshStatusBar();
+            }
+            return MessageLoop::Idle::More;
+        }
+    }
+    if (ToBeOpenTN* page = rewriteQueue_.take()) {
+        rewritePage(*page);
+        return MessageLoop::Idle::More;
+    }
+    if (!active_.empty()) {
+        if (now() - statusTick_ > kStatusRefreshMs) {
+            statusTick_ = now();
+            views_.refreshStatusBar();
+        }
+        return MessageLoop::Idle::Waiting;
+    }
+    if (errorSeen_) {
+        startJob(true, false, false);
+        errorSeen_ = false;
+        // Announced only when a failed file was queued again: once every
+        // failure used its retries the job simply finishes.
+        if (graph_.bestQueued()) views_.showMessage(lang_.text(kTextRestarting));
+        views_.refreshStatusBar();
+        return MessageLoop::Idle::More;
+    }
+    setState(kFinishing);
+    if (dialUp_.hangUpWhenDone) dialUp_.hangUpOwnConnection();
+    jobMessage_.clear();
+    views_.refreshStatusBar();
+    return MessageLoop::Idle::More;
+}
+
+ToBeOpenTN* Window::firstUnrewritten() {
+    std::vector<ToBeOpenTN*> stack{&graph_.root()};
+    while (!stack.empty()) {
+        ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        if (n->state == StateDone && !(n->flags & (FlagPicture | FlagOtherCodePage | FlagRewritten))) return n;
+        for (ToBeOpenTN* c = n->lastChild(); c; c = static_cast<ToBeOpenTN*>(c->prev())) stack.push_back(c);
+    }
+    return nullptr;
+}
+
+MessageLoop::Idle Window::idleFinishing() {
+    ToBeOpenTN* page = rewriteQueue_.take();
+    if (!page) page = firstUnrewritten();
+    if (page) {
+        rewritePage(*page);
+        return MessageLoop::Idle::More;
+    }
+    if (!active_.empty()) return MessageLoop::Idle::Waiting;
+    setState(kIdle);
+    endTick_ = now();
+    if (jobMessage_.empty()) jobMessage_ = lang_.text(kTextComplete);
+    views_.showMessage(jobMessage_);
+    rewriteDeferred();
+    views_.refreshStatusBar();
+    if (settings_.exitOnEnd && !(batchRunning_ && batchRunning_())) views_.postCommand(kCommandExit);
+    return MessageLoop::Idle::More;
+}
+
+void Window::rewritePage(ToBeOpenTN& page) {
+    if (project_.stubs) stubs_.writeStubsForPage(page);
+    (void)rewriter_.rewrite(page);
+    // The page leaves the finishing pass's search whether or not its copy
+    // could be rewritten; a page that failed to rewrite keeps its file.
+    if (!isRewritten(page)) page.flags |= kFlagDownloadMark;
+    graph_.setState(page, StateNew);
+    ++pagesRewritten_;
+    graphChanged_ = true;
+    views_.refreshStatusBar();
+}
+
+void Window::unrewrite(ToBeOpenTN& page) {
+    if (isRewritten(page)) (void)rewriter_.unrewrite(page);
+    page.flags &= ~FlagRewritten;
+}
+
+// ---------------------------------------------------------------------------
+// Orphans
+
+void Window::deleteLocalFiles(ToBeOpenTN& node) {
+    for (AStr* path : {&node.savedFile, &node.rawFile}) {
+        if (!path->empty() && isSafeRelativePath(*path)) (void)platform::DeleteFile(graph_.absolutePath(*path).c_str());
+        path->clear();
+    }
+}
+
+void Window::forget(ToBeOpenTN* node) {
+    rewriteQueue_.remove(node);
+    deferredRewrites_.remove(node);
+    graph_.dropOrphanCandidate(node);
+}
+
+void Window::removeOrphan() {
+    ToBeOpenTN* n = graph_.orphanCandidates().front();
+    graph_.dropOrphanCandidate(n);
+    // A node that is being fetched, got a referrer back, or still holds
+    // other nodes below it stays in the graph.
+    if (n->state == StateLoading || !n->referrers.empty() || n->isRoot() || n->isHostNode()) return;
+    graphChanged_ = true;
+    if (isRewritten(*n) && !(n->flags & FlagStub) && pagesRewritten_) --pagesRewritten_;
+    deleteLocalFiles(*n);
+    // Its links go: their targets may become orphans in turn, and pages
+    // that linked to it (through older records) are rewritten again.
+    ExtractList none;
+    graph_.replaceLinks(*n, none);
+    if (n->firstChild()) {
+        n->flags &= ~(FlagReceived | FlagChanged | FlagStub | FlagRewritten);
+        graph_.setState(*n, StateNew);
+        return;
+    }
+    // No page names it any more (it has no referrers), so nothing points at it.
+    if (n->state == StateQueued) graph_.setState(*n, StateNew);
+    forget(n);
+    delete n;
+}
+
+void Window::rewriteDeferred() {
+    while (ToBeOpenTN* p = deferredRewrites_.take()) {
+        if (!isRewritten(*p)) continue;
+        (void)rewriter_.unrewrite(*p);
+        (void)rewriter_.rewrite(*p);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Jobs
+
+void Window::prepareJob() {
+    NormaliseUrlLists(project_);
+    graph_.outputFolder = project_.outputFolder();
+    graph_.stubs = project_.stubs != 0;
+    graph_.htmlFirst = project_.htmlFirst != 0;
+    (void)platform::MakeFolder(graph_.outputFolder.c_str());
+}
+
+void Window::enterStartUrls(bool starting) {
+    graph_.beginStartUrls();
+    for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartUrl(u->str.view(), starting);
+}
+
+void Window::startJob(bool requeue, bool reset, bool clear) {
+    if (clear) {
+        rewriteQueue_.clear();
+        deferredRewrites_.clear();
+        graph_.clear();
+        pagesRewritten_ = 0;
+    }
+    if (jobStartTick_ == 0) {
+        jobStartTick_ = now();
+        if (!jobStartTick_) jobStartTick_ = 1;
+        bytesReceived_ = 0;
+        rate_.clear();
+        if (dialUp_.usage == DialUp::kDialEntry) deadline_ = now() + dialUp_.effectiveTimeLimit();
+    }
+    setState(kRunning);
+    if (requeue) {
+        std::vector<ToBeOpenTN*> stack{&graph_.root()};
+        while (!stack.empty()) {
+            ToBeOpenTN* n = stack.back();
+            stack.pop_back();
+            for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+            if (n->isRoot()) continue;
+            if (reset) {
+                n->savedFile.clear();
+                n->flags &= ~(FlagReceived | FlagStub | kFlagDownloadMark | FlagOtherCodePage | FlagRewritten);
+            }
+            if (n->state == StateQueued) {
+                graph_.setState(*n, StateNew);
+                graph_.setState(*n, StateQueued);
+            } else if (n->state == StateFailed && n->retries < kMaxRetries) {
+                n->lastError = 0;
+                n->flags &= ~(FlagReceived | FlagChanged);
+                // A saved copy is fetched whole again; partial data stays
+                // for the resume.
+                if (!n->savedFile.empty()) {
+                    if (isSafeRelativePath(n->savedFile)) (void)platform::DeleteFile(graph_.absolutePath(n->savedFile).c_str());
+                    n->savedFile.clear();
+                }
+                graph_.setState(*n, StateQueued);
+            }
+        }
+    }
+    jobMessage_.clear();
+    errorSeen_ = false;
+    graphChanged_ = true;
+    views_.updateCommands();
+    views_.refreshStatusBar();
+}
+
+bool Window::mayRunCommand(uint32_t command) {
+    if (anyActive() || !active_.empty()) {
+        stopAll();
+        setState(kFinishingForCommand);
+        jobMessage_ = lang_.text(kTextStopping);
+        pendingCommand_ = command;
+        views_.refreshStatusBar();
+        return false;
+    }
+    if (graphChanged_ && !project_.path().empty()) (void)saveTreeIfChanged();
+    if (!project_.changed()) return true;
+    if (!project_.path().empty()) {
+        if (project_.save(project_.path().c_str()) == 0) return true;
+        // A project that cannot be written is not dropped without a word.
+        setState(kIdle);
+        jobMessage_ = lang_.text(kTextCanceled);
+        views_.refreshStatusBar();
+        return false;
+    }
+    switch (views_.askYesNoCancel(lang_.text(kTextSaveChanged))) {
+    case WindowViews::Answer::Yes: {
+        AStr name = views_.chooseProjectFile();
+        if (!name.empty() && saveProject(name.c_str()) == 0) return true;
+        [[fallthrough]];
+    }
+    case WindowViews::Answer::Cancel:
+        setState(kIdle);
+        jobMessage_ = lang_.text(kTextCanceled);
+        views_.refreshStatusBar();
+        return false;
+    case WindowViews::Answer::No:
+        return true;
+    }
+    return false;
+}
+
+void Window::newJob(const char* url, const char* outputPath) {
+    project_.makeNew(ApplicationProfile());
+    project_.setPath("");
+    project_.urls.clear();
+    project_.urls.add(url);
+    project_.outputPath = outputPath;
+    project_.markChanged();
+    jobStartTick_ = 0;
+    failedCount_ = 0;
+    prepareJob();
+    startJob(false, false, true);
+    enterStartUrls(true);
+}
+
+int Window::openProject(const char* path) {
+    Project opened;
+    if (opened.open(path) != 0) return -1;
+    rewriteQueue_.clear();
+    deferredRewrites_.clear();
+    graph_.clear();
+    project_.setPath(path);
+    if (project_.open(path) != 0) return -1;
+    prepareJob();
+    int r = loadTree(graph_, path);
+    pagesRewritten_ = 0;
+    std::vector<ToBeOpenTN*> stack{&graph_.root()};
+    while (!stack.empty()) {
+        ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        if (isRewritten(*n) && !(n->flags & FlagStub) && !isPicture(*n)) ++pagesRewritten_;
+        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+    }
+    jobStartTick_ = 0;
+    failedCount_ = 0;
+    setState(kIdle);
+    graphChanged_ = false;
+    (void)r;  // a missing tree file is a job that starts afresh
+    return 0;
+}
+
+void Window::continueJob() {
+    prepareJob();
+    enterStartUrls(false);
+    startJob(true, false, false);
+}
+
+void Window::refreshJob() {
+    prepareJob();
+    enterStartUrls(true);
+    std::vector<ToBeOpenTN*> stack{&graph_.root()};
+    while (!stack.empty()) {
+        ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (!n->isRoot() && (n->flags & FlagReceived) && !(n->flags & FlagStub) && n->state != StateQueued &&
+            n->state != StateLoading && n->level != ToBeOpenTN::kFolderLevel)
+            graph_.setState(*n, StateQueued);
+    }
+    startJob(true, false, false);
+}
+
+int Window::saveProject(const char* path) {
+    int r = project_.save(path);
+    project_.setPath(path);
+    graphChanged_ = true;
+    int t = saveTreeIfChanged();
+    return r ? r : t;
+}
+
+int Window::saveTreeIfChanged() {
+    if (!graphChanged_ || project_.path().empty()) return 0;
+    if (anyActive() || !active_.empty()) return -1;  // saving would requeue running downloads
+    int r = saveTree(graph_, project_.path().view());
+    if (r == 0) graphChanged_ = false;
+    return r;
+}

@@ -1,0 +1,205 @@
+#pragma once
+// The download engine of the main window: the running job's state and
+// counters, the active downloads, the rewrite and orphan lists, and the
+// idle step that drives them all. Workers report through the two
+// registered messages; everything here runs on the window's thread, so the
+// link graph and the project are touched by this thread alone.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/MessageLoop.h"
+#include "batch/ApplicationSettings.h"
+#include "engine/ActiveNode.h"
+#include "engine/OnceList.h"
+#include "engine/TransferRate.h"
+#include "engine/WindowViews.h"
+#include "framework/AStr.h"
+#include "site/FileClasses.h"
+#include "site/LinkFlags.h"
+#include "site/LinkGraph.h"
+#include "site/MissionFilter.h"
+#include "site/PageRewriter.h"
+#include "site/Project.h"
+#include "site/StubPages.h"
+
+class DialUp;
+class Lang;
+class ThreadData;
+
+// Program-wide settings the engine reads when it starts downloads and ends
+// a job.
+struct EngineSettings {
+    AStr agent;                 // "Options" / "InternetAgent"; empty sends the program's own
+    ProxySettings proxy;
+    bool exitOnEnd = false;     // "DLoad" / "ExitOnEnd"
+    AStr languageCode = "enu";  // code-page detection is off for "ger"
+    SkipList skip;              // "Extensions" / "Skip"
+};
+
+class Window {
+public:
+    static constexpr const char* kDefaultAgent = "Zelko Brask 3.3";
+    static constexpr uint32_t kConnectWaitMs = 5000;
+    static constexpr uint32_t kStopWaitMs = 5000;
+    static constexpr uint32_t kStatusRefreshMs = 20000;
+    static constexpr int kMaxRetries = 3;
+
+    // Commands of the main window the engine posts.
+    static constexpr uint32_t kCommandNewDownload = 121;
+    static constexpr uint32_t kCommandStartDownload = 125;
+    static constexpr uint32_t kCommandExit = 199;
+
+    // Texts of the job message.
+    enum : int {
+        kTextTimeLimit = 22013,
+        kTextSizeLimit = 22014,
+        kTextFileLimit = 22015,
+        kTextStopping = 22068,
+        kTextCanceled = 22069,
+        kTextComplete = 22071,
+        kTextRestarting = 22088,
+        kTextDiskFull = 22090,
+        kTextSaveChanged = 22012,
+    };
+
+    enum JobState : uint32_t { kIdle = 0, kRunning = 1, kFinishing = 2, kFinishingForCommand = 3, kDialing = 4 };
+
+    // self: where the workers post their messages (the window's queue).
+    // batchRunning: whether a batch runs now (then the job's end does not
+    // end the program).
+    Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, const Lang& lang, EngineSettings settings,
+           std::function<bool()> batchRunning = nullptr);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // The idle step: More after work done, Waiting while only the running
+    // downloads can make progress, Done when the job is idle.
+    MessageLoop::Idle idle();
+    // Handles "_WM_THREADEND" and "_WM_BYTESREAD"; false for other messages.
+    bool dispatch(const platform::Message& m);
+
+    void startJob(bool requeue, bool reset, bool clear);
+    bool startDownload(ToBeOpenTN& node);
+    void onThreadEnd(int status, ThreadData* worker);
+    void onBytesRead(uint32_t bytes, ThreadData* worker);
+    void stopDownload(BraskNode& entry);
+    // Stops every download, waiting at most kStopWaitMs for their threads.
+    void stopAll();
+    bool anyActive() const;
+
+    // The gate of commands that need an idle job. True: go ahead now.
+    // False: held back until the downloads wound down (posted again then),
+    // or canceled by the user.
+    bool mayRunCommand(uint32_t command);
+
+    // Job set-up. A new unnamed job with one start URL saving into
+    // outputPath, started at once.
+    void newJob(const char* url, const char* outputPath);
+    // Opens a project file and its tree file as the current job (idle);
+    // 0, or -1 when the project file cannot be read.
+    int openProject(const char* path);
+    // Continues the current job: start URLs entered again, failed nodes
+    // queued again.
+    void continueJob();
+    // Fetches every received file again (answered 304 when unchanged).
+    void refreshJob();
+    // Writes the project file and the tree file at path (the project's
+    // name from then on). 0, or the first error.
+    int saveProject(const char* path);
+    // "start.htm" in the output folder, leading to the start URLs' copies.
+    bool writeStartPage(std::string_view heading) { return stubs_.writeStartPage(heading); }
+    // Writes the tree file beside the named project when the graph changed.
+    int saveTreeIfChanged();
+
+    // What the views show.
+    uint32_t jobState() const { return jobState_; }
+    uint32_t activeCount() const { return activeCount_; }
+    uint32_t filesReceived() const { return graph_.counters.receivedFiles; }
+    uint32_t filesChanged() const { return graph_.counters.changedFiles; }
+    uint32_t filesQueued() const { return graph_.counters.queuedFiles + graph_.counters.queuedPictures; }
+    uint32_t pagesRewritten() const { return pagesRewritten_; }
+    uint32_t bytesReceived() const { return bytesReceived_; }
+    uint32_t failedCount() const { return failedCount_; }
+    double bytesPerSecond() const;
+    const AStr& jobMessage() const { return jobMessage_; }
+    bool errorSeen() const { return errorSeen_; }
+    bool jobStarted() const { return jobStartTick_ != 0; }
+    const ActiveList& activeList() const { return active_; }
+    // Set by status reports from any thread; the thread view clears it.
+    std::atomic<bool>& viewChanged() { return viewChanged_; }
+
+    Project& project() { return project_; }
+    LinkGraph& graph() { return graph_; }
+    const AStr& outputFolder() const { return graph_.outputFolder; }
+    bool graphChanged() const { return graphChanged_; }
+
+    // The time source, replaceable in tests.
+    std::function<uint32_t()> clock;
+
+private:
+    uint32_t now() const;
+    MessageLoop::Idle idleRunning();
+    MessageLoop::Idle idleFinishing();
+    void setState(JobState s);
+    // Applies the mission to the graph, filter and pages before a start.
+    void prepareJob();
+    void enterStartUrls(bool starting);
+    // A limit text, or 0.
+    int limitReached() const;
+    void stopLongRunning(bool stopEveryOne);
+    bool dialUpReady();
+    void rewritePage(ToBeOpenTN& page);
+    // One orphan candidate removed with its files; its referrers rewritten.
+    void removeOrphan();
+    void rewriteDeferred();
+    ToBeOpenTN* firstUnrewritten();
+    bool linksReady(const ToBeOpenTN& page) const;
+    bool expected(const ToBeOpenTN& target) const;
+    void unrewrite(ToBeOpenTN& page);
+    void applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& worker);
+    void applySuccess(ToBeOpenTN& node, int status, ThreadData& worker);
+    void settleReferrers(ToBeOpenTN& node);
+    BraskNode* entryOf(const void* worker) const;
+    void forget(ToBeOpenTN* node);
+    void deleteLocalFiles(ToBeOpenTN& node);
+    bool isPicture(const ToBeOpenTN& n) const { return (n.flags & FlagPicture) != 0; }
+    bool isRewritten(const ToBeOpenTN& n) const { return (n.flags & FlagRewritten) != 0; }
+
+    WindowViews& views_;
+    platform::WindowHandle self_;
+    DialUp& dialUp_;
+    const Lang& lang_;
+    EngineSettings settings_;
+    std::function<bool()> batchRunning_;
+
+    Project project_;
+    MissionFilter filter_;
+    LinkGraph graph_;
+    PageRewriter rewriter_;
+    StubPages stubs_;
+
+    ActiveList active_;
+    TransferRate rate_;
+    OnceList rewriteQueue_;
+    OnceList deferredRewrites_;
+    std::atomic<bool> viewChanged_{false};
+
+    uint32_t jobState_ = kIdle;
+    uint32_t activeCount_ = 0;
+    uint32_t pagesRewritten_ = 0;
+    uint32_t bytesReceived_ = 0;
+    uint32_t failedCount_ = 0;
+    uint32_t jobStartTick_ = 0;
+    uint32_t activityTick_ = 0;
+    uint32_t statusTick_ = 0;
+    uint32_t endTick_ = 0;
+    uint32_t deadline_ = 0;
+    AStr jobMessage_;
+    uint32_t pendingCommand_ = 0;
+    bool errorSeen_ = false;
+    bool graphChanged_ = false;
+};

@@ -1,0 +1,335 @@
+// The download engine of the main window against the local http server
+// (fixture net_servers): whole jobs over generated sites, checked file by
+// file in the stored copy and request by request in the server's log.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "EngineJob.h"
+#include "site/LocalPaths.h"
+
+namespace enginetest {
+
+std::vector<std::string> LinksOf(const std::string& html) {
+    static const std::regex value(R"re((?:href|src|background)\s*=\s*"([^"]*)")re", std::regex::icase);
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), value); it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1].str());
+    return out;
+}
+
+MirrorCheck CheckMirror(const fs::path& folder, const std::string& serverPrefix, Window* window) {
+    MirrorCheck c;
+    std::set<fs::path> stubs;
+    if (window) {
+        std::vector<ToBeOpenTN*> stack{&window->graph().root()};
+        while (!stack.empty()) {
+            ToBeOpenTN* n = stack.back();
+            stack.pop_back();
+            for (ToBeOpenTN* k = n->firstChild(); k; k = k->nextSibling()) stack.push_back(k);
+            if ((n->flags & FlagStub) && !n->savedFile.empty())
+                stubs.insert((folder / n->savedFile.c_str()).lexically_normal());
+        }
+    }
+    for (auto& e : fs::recursive_directory_iterator(folder)) {
+        std::string ext = e.path().extension().string();
+        if (!e.is_regular_file() || (ext != ".html" && ext != ".htm")) continue;
+        ++c.pages;
+        if (stubs.count(e.path().lexically_normal())) {
+            ++c.stubs;
+            continue;
+        }
+        std::string page = ReadFileBytes(e.path().string());
+        for (std::string link : LinksOf(page)) {
+            ++c.links;
+            if (link.find(serverPrefix) != std::string::npos) {
+                c.problems.push_back(e.path().string() + ": still points at the server: " + link);
+                continue;
+            }
+            if (link.find("://") != std::string::npos) continue;  // off-site links stay as they are
+            link = link.substr(0, link.find('#'));
+            if (link.empty()) continue;
+            fs::path target = (e.path().parent_path() / link).lexically_normal();
+            if (!fs::is_regular_file(target)) c.problems.push_back(e.path().string() + ": no local file for " + link);
+        }
+    }
+    return c;
+}
+
+namespace {
+
+std::string Page(const std::string& title, const std::vector<std::string>& links,
+                 const std::vector<std::string>& pictures = {}) {
+    std::string s = "<html><head><title>" + title + "</title></head><body>\n";
+    for (const std::string& l : links) s += "<a href=\"" + l + "\">" + l + "</a>\n";
+    for (const std::string& p : pictures) s += "<img src=\"" + p + "\">\n";
+    return s + "</body></html>\n";
+}
+
+const std::string kGif = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;";
+
+// index.html -> s0..s11/index.html (level 1) -> s<i>/p<j>.html (level 2,
+// 16 each) -> deep/<i>-<j>.html (level 3, beyond the depth). Pictures
+// shared between pages, a folder kept out by the exclude list, a link to
+// another host.
+struct GeneratedSite {
+    static constexpr int kSections = 12;
+    static constexpr int kPagesPerSection = 16;
+    static constexpr int kPictures = 24;
+    ServedSite site{"mirror"};
+    GeneratedSite() {
+        std::vector<std::string> top;
+        for (int i = 0; i < kSections; ++i) top.push_back("s" + std::to_string(i) + "/index.html");
+        top.push_back("private/secret.html");
+        top.push_back("http://127.0.0.2:9/elsewhere.html");
+        site.write("index.html", Page("Top", top, {"img/pic0.gif"}));
+        site.write("private/secret.html", Page("Secret", {"../index.html"}));
+        for (int p = 0; p < kPictures; ++p) site.write("img/pic" + std::to_string(p) + ".gif", kGif);
+        for (int i = 0; i < kSections; ++i) {
+            std::string s = "s" + std::to_string(i);
+            std::vector<std::string> pages{"../index.html"};
+            for (int j = 0; j < kPagesPerSection; ++j) pages.push_back("p" + std::to_string(j) + ".html");
+            site.write(s + "/index.html", Page("Section " + s, pages, {"../img/pic" + std::to_string(i) + ".gif"}));
+            for (int j = 0; j < kPagesPerSection; ++j) {
+                std::string deep = "../deep/" + std::to_string(i) + "-" + std::to_string(j) + ".html";
+                std::string next = "p" + std::to_string((j + 1) % kPagesPerSection) + ".html#top";
+                site.write(s + "/p" + std::to_string(j) + ".html",
+                           Page(s + " page " + std::to_string(j), {"index.html", next, deep},
+                                {"../img/pic" + std::to_string((i + j) % kPictures) + ".gif"}));
+                site.write("deep/" + std::to_string(i) + "-" + std::to_string(j) + ".html", Page("Deep", {}));
+            }
+        }
+    }
+    static constexpr int kFetchedPages = 1 + kSections + kSections * kPagesPerSection;
+};
+
+void SetUpJob(EngineJob& job, const std::string& url, int levels) {
+    job.window->newJob(url.c_str(), job.out.str().c_str());
+    Project& p = job.project();
+    p.levelsInternal = levels;
+    p.levelsExternal = 0;
+    p.maxNumFiles = 0;
+    p.maxSizeFiles = 100;
+    p.timeMaxWait = 0;
+}
+
+std::string ServerPrefix() { return "127.0.0.1:" + workertest::ServerPort("http"); }
+
+size_t Requests(const std::string& target) { return workertest::LoggedRequests(target).size(); }
+
+}  // namespace
+
+// A mirror of a few hundred pages two levels deep with stubs: every page
+// and picture within the depth is fetched once, the excluded folder and
+// the deeper level get stubs, and every stored link leads to a local file.
+TEST(Window, MirrorsAGeneratedSiteWithDepthFiltersAndStubs) {
+    GeneratedSite g;
+    EngineJob job;
+    job.window->newJob(g.site.url("index.html").c_str(), job.out.str().c_str());
+    Project& p = job.project();
+    p.levelsInternal = 2;
+    p.levelsExternal = 0;
+    p.maxNumFiles = 0;
+    p.stubs = 1;
+    p.maxNumThread = 4;
+    p.excludeUrls.add(AStr(g.site.url("private/").c_str()));
+    // The settings take effect at the start; the start came with newJob,
+    // so enter them once more as the dialog's confirmation would.
+    job.window->continueJob();
+    ASSERT_TRUE(job.run(120));
+
+    EXPECT_EQ(Window::kIdle, job.window->jobState());
+    EXPECT_EQ("The download is complete.", std::string(job.window->jobMessage().c_str()));
+    EXPECT_EQ(static_cast<uint32_t>(GeneratedSite::kFetchedPages), job.window->filesReceived());
+    EXPECT_EQ(0u, job.window->failedCount());
+    EXPECT_LE(job.maxActive, 4u);
+    EXPECT_TRUE(job.rewrittenTooEarly.empty()) << job.rewrittenTooEarly.front();
+    EXPECT_EQ(1u, Requests(g.site.target("s3/p7.html")));
+    EXPECT_EQ(1u, Requests(g.site.target("img/pic5.gif")));
+    EXPECT_EQ(0u, Requests(g.site.target("deep/3-7.html")));
+    EXPECT_EQ(0u, Requests(g.site.target("private/secret.html")));
+
+    MirrorCheck c = CheckMirror(job.out.path, ServerPrefix(), job.window.get());
+    EXPECT_TRUE(c.problems.empty()) << c.problems.size() << " problems, the first: " << c.problems.front();
+    // The fetched pages, a stub for every deep page and the secret page.
+    EXPECT_GE(c.pages, static_cast<size_t>(GeneratedSite::kFetchedPages + GeneratedSite::kSections * 16 + 1));
+    EXPECT_EQ(static_cast<size_t>(GeneratedSite::kSections * 16 + 2), c.stubs);
+    EXPECT_GT(c.links, 800u);
+    EXPECT_EQ(static_cast<uint32_t>(GeneratedSite::kFetchedPages), job.window->pagesRewritten());
+}
+
+// Without stubs the links that are not followed keep their absolute URL;
+// everything fetched is still reached through local links.
+TEST(Window, UnfetchedLinksStayAbsoluteWithoutStubs) {
+    ServedSite site("plain");
+    site.write("a.html", Page("A", {"b.html", "c.html"}));
+    site.write("b.html", Page("B", {"a.html", "far.html"}));
+    site.write("c.html", Page("C", {}));
+    site.write("far.html", Page("Far", {}));
+    EngineJob job;
+    SetUpJob(job, site.url("a.html"), 1);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    EXPECT_EQ(3u, job.window->filesReceived());
+    EXPECT_EQ(0u, Requests(site.target("far.html")));
+    std::string b;
+    for (auto& e : fs::recursive_directory_iterator(job.out.path))
+        if (e.path().filename() == "b.html") b = ReadFileBytes(e.path().string());
+    std::vector<std::string> links = LinksOf(b);
+    ASSERT_EQ(2u, links.size()) << b;
+    EXPECT_EQ("a.html", links[0]);
+    EXPECT_EQ(site.url("far.html"), links[1]);
+}
+
+// MaxNumThread 0 starts every queued file at once; a timeMaxWait of 0
+// lets a slow answer finish.
+TEST(Window, NoThreadLimitAndNoTimeLimit) {
+    ServedSite site("threads");
+    std::vector<std::string> slow;
+    for (int i = 0; i < 8; ++i) slow.push_back("/late?" + site.name + "-" + std::to_string(i));
+    site.write("index.html", Page("Slow", slow));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().maxNumThread = 0;
+    job.window->continueJob();
+    uint32_t start = platform::TickCount();
+    ASSERT_TRUE(job.run());
+    EXPECT_EQ(9u, job.window->filesReceived());
+    EXPECT_EQ(8u, job.maxActive);
+    // Eight answers of three seconds each, side by side.
+    EXPECT_LT(platform::TickCount() - start, 15000u);
+}
+
+// A download running longer than timeMaxWait is stopped (1223) and tried
+// again; one that never receives a byte gives up after three attempts and
+// the job ends.
+TEST(Window, LongDownloadsAreStoppedAndRetriedThreeTimes) {
+    ServedSite site("timeout");
+    std::string slow = "/late?" + site.name;
+    site.write("index.html", Page("Slow", {slow}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().timeMaxWait = 500;
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(slow));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(StateFailed, n->state);
+    EXPECT_EQ(1223, n->lastError);
+    EXPECT_EQ(3, n->retries);
+    EXPECT_EQ(3u, Requests(slow));
+    size_t restarts = std::count(job.views.messages.begin(), job.views.messages.end(), "Restarting the download...");
+    EXPECT_EQ(2u, restarts);
+    EXPECT_EQ(1u, job.window->filesReceived());
+}
+
+// A size limit of 0 MB stops starting files once any data arrived; the
+// pages received are still rewritten and the job ends with 22014.
+TEST(Window, SizeLimitEndsTheJobWithItsText) {
+    GeneratedSite g;
+    EngineJob job;
+    SetUpJob(job, g.site.url("index.html"), 2);
+    job.project().maxSizeFiles = 0;
+    job.project().maxNumThread = 1;
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    EXPECT_EQ("The download was stopped: the size limit has been reached.",
+              std::string(job.window->jobMessage().c_str()));
+    // The first report of bytes reaches the limit: the download under way
+    // is stopped, nothing else starts.
+    EXPECT_LE(job.window->filesReceived(), 1u);
+    EXPECT_EQ(job.window->filesReceived(), job.window->pagesRewritten());
+    EXPECT_EQ(0u, Requests(g.site.target("s1/index.html")));
+}
+
+// A finished job saved, opened again and refreshed: every file answers
+// 304, nothing is stored anew or counted again, every page is rewritten
+// once more and still leads to the local files.
+TEST(Window, RefreshRunGetsNotModifiedForEveryFile) {
+    ServedSite site("refresh");
+    site.write("index.html", Page("Top", {"a.html", "b.html"}, {"p.gif"}));
+    site.write("a.html", Page("A", {"index.html", "b.html"}, {"p.gif"}));
+    site.write("b.html", Page("B", {"a.html"}));
+    site.write("p.gif", kGif);
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 2);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ASSERT_EQ(3u, job.window->filesReceived());
+    uint32_t changed = job.window->filesChanged();
+    std::string project = job.out.str() + "/refresh.zbp";
+    ASSERT_EQ(0, job.window->saveProject(project.c_str()));
+    std::string before = ReadFileBytes(job.out.str() + "/" + job.window->graph().find(site.url("a.html"))->savedFile.c_str());
+
+    job.reopen();
+    ASSERT_EQ(0, job.window->openProject(project.c_str()));
+    EXPECT_EQ(3u, job.window->filesReceived());
+    EXPECT_EQ(3u, job.window->pagesRewritten());
+    job.window->refreshJob();
+    ASSERT_TRUE(job.run());
+    for (const char* f : {"index.html", "a.html", "b.html"}) {
+        auto log = workertest::LoggedRequests(site.target(f));
+        ASSERT_EQ(2u, log.size()) << f;
+        EXPECT_NE(std::string::npos, log[1].find("If-Modified-Since")) << log[1];
+    }
+    EXPECT_EQ(3u, job.window->filesReceived());
+    EXPECT_EQ(changed, job.window->filesChanged());
+    EXPECT_EQ(3u, job.window->pagesRewritten());
+    EXPECT_TRUE(job.rewrittenTooEarly.empty());
+    std::string after = ReadFileBytes(job.out.str() + "/" + job.window->graph().find(site.url("a.html"))->savedFile.c_str());
+    EXPECT_EQ(before, after);
+    MirrorCheck c = CheckMirror(job.out.path, ServerPrefix());
+    EXPECT_TRUE(c.problems.empty()) << c.problems.front();
+}
+
+// A job stopped while a download hangs keeps its partial data; continued
+// from the saved project it fetches no completed file again and asks the
+// hanging one for the rest with Range.
+TEST(Window, InterruptedJobContinuesWithRange) {
+    ServedSite site("resume");
+    std::string stall = "/stall?" + site.name;
+    site.write("index.html", Page("Top", {"a.html", "b.html", stall}));
+    site.write("a.html", Page("A", {"index.html"}));
+    site.write("b.html", Page("B", {"index.html"}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.window->continueJob();
+    bool stopped = false;
+    job.onIdle = [&](EngineJob& j) {
+        // Stopped once the hanging download has had a second for its first bytes.
+        const BraskNode* e = j.window->activeList().firstEntry();
+        if (!stopped && j.window->filesReceived() == 3 && j.window->activeCount() == 1 && e &&
+            platform::TickCount() - e->node()->startTime > 1000) {
+            stopped = true;
+            EXPECT_FALSE(j.window->mayRunCommand(Window::kCommandExit));
+        }
+    };
+    ASSERT_TRUE(job.run());
+    ASSERT_TRUE(stopped);
+    ASSERT_EQ(std::vector<uint32_t>{Window::kCommandExit}, job.views.commands);
+    ToBeOpenTN* hung = job.window->graph().find(workertest::HttpUrl(stall));
+    ASSERT_NE(nullptr, hung);
+    EXPECT_EQ(StateFailed, hung->state);
+    EXPECT_FALSE(hung->rawFile.empty());
+    std::string project = job.out.str() + "/resume.zbp";
+    ASSERT_EQ(0, job.window->saveProject(project.c_str()));
+
+    job.reopen();
+    job.views.commands.clear();
+    ASSERT_EQ(0, job.window->openProject(project.c_str()));
+    job.window->continueJob();
+    job.onIdle = [&](EngineJob& j) {
+        if (workertest::LoggedRequests(stall).size() == 2 && j.window->jobState() == Window::kRunning)
+            (void)j.window->mayRunCommand(Window::kCommandExit);
+    };
+    ASSERT_TRUE(job.run());
+    for (const char* f : {"index.html", "a.html", "b.html"}) EXPECT_EQ(1u, Requests(site.target(f))) << f;
+    auto log = workertest::LoggedRequests(stall);
+    ASSERT_EQ(2u, log.size());
+    EXPECT_NE(std::string::npos, log[1].find("[\"Range\", \"bytes=100-\"]")) << log[1];
+    EXPECT_EQ(3u, job.window->filesReceived());
+}
+
+}  // namespace enginetest
