@@ -1,6 +1,7 @@
 #include "engine/Url.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace url {
@@ -27,6 +28,18 @@ constexpr SchemeInfo kSchemes[] = {
     {"vbscript", kSchemeVbscript, kServiceUnknown, 0, false},
     {"res", kSchemeRes, kServiceUnknown, 0, false},
 };
+
+// The first byte at or after from that is one of Cs, or npos. find_first_of
+// looks every byte up in its set with a library call; URLs are scanned for
+// two to four bytes on every link of a page.
+template <char... Cs>
+size_t findAny(std::string_view s, size_t from = 0)
+{
+    for (size_t i = from; i < s.size(); ++i)
+        if (((s[i] == Cs) || ...))
+            return i;
+    return std::string_view::npos;
+}
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -87,6 +100,23 @@ bool isDrivePath(std::string_view s)
 
 // Blanks and control bytes around a URL are not part of it, and the tabs
 // and line ends that pages put inside long attribute values neither.
+AStr cleaned(std::string_view s);
+
+// The cleaned text: a part of s when only the ends go, else built in buf.
+std::string_view cleanedView(std::string_view s, AStr& buf)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    std::string_view kept = s.substr(b, e - b);
+    if (findAny<'\t', '\r', '\n'>(kept) == std::string_view::npos)
+        return kept;
+    buf = cleaned(kept);
+    return buf;
+}
+
 AStr cleaned(std::string_view s)
 {
     size_t b = 0, e = s.size();
@@ -94,11 +124,15 @@ AStr cleaned(std::string_view s)
         ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
         --e;
-    AStr r;
-    for (size_t i = b; i < e; ++i)
-        if (s[i] != '\t' && s[i] != '\r' && s[i] != '\n')
-            r += s[i];
-    return r;
+    std::string_view kept = s.substr(b, e - b);
+    if (findAny<'\t', '\r', '\n'>(kept) == std::string_view::npos)
+        return AStr(kept);
+    std::string r;
+    r.reserve(kept.size());
+    for (char c : kept)
+        if (c != '\t' && c != '\r' && c != '\n')
+            r += c;
+    return AStr(r);
 }
 
 bool isUnsafe(unsigned char c)
@@ -109,22 +143,27 @@ bool isUnsafe(unsigned char c)
 void escapeInto(std::string_view s, AStr& out)
 {
     static const char hex[] = "0123456789ABCDEF";
-    for (char ch : s) {
-        auto c = static_cast<unsigned char>(ch);
-        if (isUnsafe(c)) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
+    // Runs of safe bytes go over in one piece: most URLs have nothing to escape.
+    size_t run = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (!isUnsafe(c))
+            continue;
+        out.append(s.substr(run, i - run));
+        const char esc[3] = {'%', hex[c >> 4], hex[c & 15]};
+        out.append(esc, 3);
+        run = i + 1;
     }
+    out.append(s.substr(run));
 }
 
 // %XX to bytes; "%00" stays, a zero byte would end the URL for every C caller.
 AStr decoded(std::string_view s)
 {
-    AStr r;
+    if (s.find('%') == std::string_view::npos)
+        return AStr(s);
+    std::string r;
+    r.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '%' && i + 2 < s.size()) {
             int h = hexValue(s[i + 1]), l = hexValue(s[i + 2]);
@@ -136,7 +175,15 @@ AStr decoded(std::string_view s)
         }
         r += s[i];
     }
-    return r;
+    return AStr(r);
+}
+
+void appendDecoded(std::string_view s, AStr& out)
+{
+    if (findAny<'%'>(s) == std::string_view::npos)
+        out += s;
+    else
+        out += decoded(s);
 }
 
 // Removes "." and "x/.." segments. A ".." that would climb above the root
@@ -145,7 +192,8 @@ AStr decoded(std::string_view s)
 // final "/".
 AStr removeDots(std::string_view path, bool fileDrive)
 {
-    if (path.empty() || path[0] != '/')
+    // Without a segment that starts with '.' there is nothing to remove.
+    if (path.empty() || path[0] != '/' || path.find("/.") == std::string_view::npos)
         return AStr(path);
     size_t rootLen = 1;
     if (fileDrive && path.size() >= 3 && isAlpha(path[1]) && path[2] == ':' &&
@@ -209,11 +257,11 @@ void parseParts(std::string_view s, size_t schemeLen, bool hierarchical, Parts& 
     }
     if (rest.substr(0, 2) == "//") {
         p.hasAuthority = true;
-        size_t end = rest.find_first_of("/\\?#", 2);
+        size_t end = findAny<'/', '\\', '?', '#'>(rest, 2);
         p.authority = rest.substr(2, end == std::string_view::npos ? std::string_view::npos : end - 2);
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
     }
-    size_t q = rest.find_first_of("?#");
+    size_t q = findAny<'?', '#'>(rest);
     p.path = rest.substr(0, q);
     if (q == std::string_view::npos)
         return;
@@ -238,22 +286,32 @@ bool isHierarchical(std::string_view s, size_t schemeLen)
 
 bool encodes(uint32_t flags) { return !(flags & kNoEncode) || (flags & kDecode); }
 
-// Canonical path: separators, decoding, dot segments, escaping.
-AStr canonicalPath(std::string_view path, uint32_t flags, bool file)
+// Canonical path: separators, decoding, dot segments, escaping. Each step
+// copies only when it changes something.
+void appendCanonicalPath(std::string_view path, uint32_t flags, bool file, AStr& out)
 {
-    AStr p(path);
-    char* b = p.resize(p.size());
-    for (size_t i = 0; i < p.size(); ++i)
-        if (b[i] == '\\')
-            b[i] = '/';
-    if (flags & kDecode)
-        p = decoded(p);
-    p = removeDots(p, file);
-    if (!encodes(flags))
-        return p;
-    AStr r;
-    escapeInto(p, r);
-    return r;
+    std::string_view v = path;
+    AStr slashed, undone, undotted;
+    if (findAny<'\\'>(v) != std::string_view::npos) {
+        slashed = AStr(v);
+        char* b = slashed.resize(slashed.size());
+        for (size_t i = 0; i < slashed.size(); ++i)
+            if (b[i] == '\\')
+                b[i] = '/';
+        v = slashed;
+    }
+    if ((flags & kDecode) && findAny<'%'>(v) != std::string_view::npos) {
+        undone = decoded(v);
+        v = undone;
+    }
+    if (v.find("/.") != std::string_view::npos) {
+        undotted = removeDots(v, file);
+        v = undotted;
+    }
+    if (encodes(flags))
+        escapeInto(v, out);
+    else
+        out += v;
 }
 
 AStr canonicalUserInfo(std::string_view s, uint32_t flags)
@@ -285,15 +343,15 @@ int assemble(const Parts& p, uint32_t flags, AStr& out)
             return -1;
         r += a;
     }
-    AStr path = canonicalPath(p.path, flags, file);
-    if (path.empty() && p.hasAuthority && !p.authority.empty() && p.query.empty() && p.fragment.empty())
-        path = "/";
-    r += path;
+    size_t pathStart = r.size();
+    appendCanonicalPath(p.path, flags, file, r);
+    if (r.size() == pathStart && p.hasAuthority && !p.authority.empty() && p.query.empty() && p.fragment.empty())
+        r += '/';
     // Decoding covers the whole URL; escaping only the path, since bytes
     // in a query are the server's business.
     if (flags & kDecode) {
-        r += decoded(p.query);
-        r += decoded(p.fragment);
+        appendDecoded(p.query, r);
+        appendDecoded(p.fragment, r);
     } else {
         r += p.query;
         r += p.fragment;
@@ -416,7 +474,7 @@ int crack(std::string_view url, uint32_t flags, Cracked& out)
             if (b[i] == '/')
                 b[i] = '\\';
     } else if (rest.substr(0, 2) == "//") {
-        size_t end = rest.find_first_of("/?#", 2);
+        size_t end = findAny<'/', '?', '#'>(rest, 2);
         std::string_view a = rest.substr(2, end == std::string_view::npos ? std::string_view::npos : end - 2);
         std::string_view path = end == std::string_view::npos ? std::string_view() : rest.substr(end);
         size_t at = a.rfind('@');
@@ -490,8 +548,9 @@ int combineRaw(std::string_view base, std::string_view relative, uint32_t flags,
     out.clear();
     if (hasZero(base) || hasZero(relative))
         return -1;
-    AStr rel = cleaned(relative);
-    AStr b = cleaned(base);
+    AStr relBuf, baseBuf;
+    std::string_view rel = cleanedView(relative, relBuf);
+    std::string_view b = cleanedView(base, baseBuf);
     std::string_view r = rel;
     size_t bsl = schemeLength(b, 2);
     size_t rsl = isDrivePath(r) ? 0 : schemeLength(r, 1);
@@ -522,11 +581,13 @@ int combineRaw(std::string_view base, std::string_view relative, uint32_t flags,
     Parts bp;
     parseParts(b, bsl, true, bp);
     // The reference's path part, with backslashes as separators.
-    AStr refPath;
-    size_t qpos = r.find_first_of("?#");
+    size_t qpos = findAny<'?', '#'>(r);
     std::string_view refTail = qpos == std::string_view::npos ? std::string_view() : r.substr(qpos);
-    for (char c : r.substr(0, qpos))
-        refPath += c == '\\' ? '/' : c;
+    AStr refPath(r.substr(0, qpos));
+    char* rp = refPath.resize(refPath.size());
+    for (size_t i = 0; i < refPath.size(); ++i)
+        if (rp[i] == '\\')
+            rp[i] = '/';
 
     Parts p;
     p.scheme = bp.scheme;
@@ -633,6 +694,44 @@ bool splitUrl(std::string_view url, uint32_t flags, SplitUrl& out)
     out.user = std::move(c.user);
     out.password = std::move(c.password);
     return true;
+}
+
+bool splits(std::string_view url)
+{
+    // An http URL of plain bytes (no blanks or control bytes) whose
+    // authority holds no user part and no bracketed host keeps that
+    // authority through canonicalisation, and nothing else in it can fail:
+    // only the host and port are left to check, as crack() does.
+    size_t sl = schemeLength(url, 2);
+    bool plain = sl != 0 && schemeOfName(url.substr(0, sl)) == kSchemeHttp && url.substr(sl + 1, 2) == "//";
+    for (size_t i = 0; plain && i < url.size(); ++i)
+        plain = static_cast<unsigned char>(url[i]) > 0x20;
+    std::string_view authority;
+    if (plain) {
+        std::string_view rest = url.substr(sl + 3);
+        authority = rest.substr(0, findAny<'/', '\\', '?', '#'>(rest));
+        plain = findAny<'@', '['>(authority) == std::string_view::npos;
+    }
+    if (!plain) {
+        SplitUrl parts;
+        return splitUrl(url, 0, parts);
+    }
+    size_t colon = authority.find(':');
+    std::string_view host = authority.substr(0, colon);
+    if (host.empty() || host.size() > kMaxHost - 1)
+        return false;
+    if (colon == std::string_view::npos)
+        return true;
+    std::string_view port = authority.substr(colon + 1);
+    if (port.size() > 5)
+        return false;
+    unsigned v = 0;
+    for (char ch : port) {
+        if (!isDigit(ch))
+            return false;
+        v = v * 10 + static_cast<unsigned>(ch - '0');
+    }
+    return v <= 65535;
 }
 
 bool splitUrlShort(std::string_view url, SplitUrl& out)

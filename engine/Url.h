@@ -110,6 +110,9 @@ struct SplitUrl {
 // Full split: canonicalise with flags & kCanonMask, crack with
 // flags & kCrackMask. On failure the service is unknown and every text empty.
 bool splitUrl(std::string_view url, uint32_t flags, SplitUrl& out);
+// Whether splitUrl(url, 0, ...) succeeds, without building the parts: the
+// rewriting of a page asks this for every link.
+bool splits(std::string_view url);
 // Short form: browser mode, no user and password.
 bool splitUrlShort(std::string_view url, SplitUrl& out);
 AStr hostOfUrl(std::string_view url);

@@ -16,6 +16,12 @@ const CollationEntry& entry(const CollationEntry* t, char c) { return t[static_c
 // The primary weights of both texts, compared as two streams; most
 // comparisons end here without building anything.
 int comparePrimary(const CollationEntry* t, std::string_view a, std::string_view b) {
+    // Every byte has weights of its own (no contractions), so a common
+    // prefix of bytes gives the same weights on both sides: skip it.
+    size_t same = 0;
+    while (same < a.size() && same < b.size() && a[same] == b[same]) ++same;
+    a.remove_prefix(same);
+    b.remove_prefix(same);
     size_t ia = 0, ib = 0;
     int ka = 0, kb = 0;  // next weight inside the current character
     for (;;) {

@@ -13,11 +13,10 @@
 LinkGraph::LinkGraph(FollowPolicy& policy) : policy_(policy) {}
 
 ToBeOpenTN* LinkGraph::find(std::string_view url) {
-    UrlParts p;
-    if (!cutUrl(url, p)) return nullptr;
-    ToBeOpenTN* n = &root_;
-    for (const AStr& part : p.parts) {
-        n = n->findChild(part);
+    UrlPartWalker walk(url);
+    ToBeOpenTN* n = nullptr;
+    for (std::string_view part; walk.next(part);) {
+        n = (n ? n : &root_)->findChild(part);
         if (!n) return nullptr;
     }
     return n;

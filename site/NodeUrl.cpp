@@ -1,39 +1,67 @@
 #include "site/NodeUrl.h"
 
+#include <algorithm>
+
 #include "site/ToBeOpenTN.h"
 
 namespace {
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 }  // namespace
 
-bool cutUrl(std::string_view url, UrlParts& out) {
-    out.parts.clear();
-    out.folder = false;
-    size_t aside = url.find_first_of("?#");
-    std::string_view body = url.substr(0, aside);
-    std::string_view rest = aside == std::string_view::npos ? std::string_view() : url.substr(aside);
+UrlPartWalker::UrlPartWalker(std::string_view url) : url_(url) {
+    size_t aside = 0;  // a plain scan: find_first_of calls the library for every byte
+    while (aside < url.size() && url[aside] != '?' && url[aside] != '#') ++aside;
+    if (aside == url.size()) aside = std::string_view::npos;
+    body_ = url.substr(0, aside);
+    rest_ = aside == std::string_view::npos ? std::string_view() : url.substr(aside);
 
     // The scheme's colon is a colon before any separator; the slashes
     // after it belong to the first part.
     size_t i = 0;
-    size_t colon = body.find(':');
-    if (colon != std::string_view::npos && body.substr(0, colon).find_first_of("/\\") == std::string_view::npos) {
+    size_t colon = body_.find(':');
+    if (colon != std::string_view::npos &&
+        std::none_of(body_.begin(), body_.begin() + static_cast<std::ptrdiff_t>(colon), isSeparator)) {
         i = colon + 1;
-        while (i < body.size() && isSeparator(body[i])) ++i;
+        while (i < body_.size() && isSeparator(body_[i])) ++i;
     }
-    while (i < body.size() && !isSeparator(body[i])) ++i;
-    if (i == 0) return false;
-    out.parts.emplace_back(body.substr(0, i));
-    while (i < body.size()) {
-        while (i < body.size() && isSeparator(body[i])) ++i;
-        size_t start = i;
-        while (i < body.size() && !isSeparator(body[i])) ++i;
-        if (i > start) out.parts.emplace_back(body.substr(start, i - start));
+    while (i < body_.size() && !isSeparator(body_[i])) ++i;
+    if (i == 0) return;
+    pending_ = true;
+    pendingEnd_ = pos_ = i;
+    folder_ = rest_.empty() && isSeparator(body_.back()) && body_.size() > i;
+}
+
+bool UrlPartWalker::next(std::string_view& part) {
+    if (!pending_) return false;
+    size_t i = pos_;
+    while (i < body_.size() && isSeparator(body_[i])) ++i;
+    size_t start = i;
+    while (i < body_.size() && !isSeparator(body_[i])) ++i;
+    pos_ = i;
+    if (i > start) {
+        part = body_.substr(pendingStart_, pendingEnd_ - pendingStart_);
+        pendingStart_ = start;
+        pendingEnd_ = i;
+        return true;
     }
-    out.folder = rest.empty() && out.parts.size() > 0 && !body.empty() && isSeparator(body.back()) &&
-                 body.size() > out.parts.front().size();
-    out.parts.back() += rest;
+    // Nothing follows: the pending part is the last and takes the query.
+    pending_ = false;
+    if (rest_.empty() || pendingEnd_ == body_.size()) {
+        part = url_.substr(pendingStart_, pendingEnd_ - pendingStart_ + rest_.size());
+    } else {
+        joined_.assign(body_.substr(pendingStart_, pendingEnd_ - pendingStart_));
+        joined_ += rest_;
+        part = joined_;
+    }
     return true;
+}
+
+bool cutUrl(std::string_view url, UrlParts& out) {
+    out.parts.clear();
+    UrlPartWalker walk(url);
+    for (std::string_view part; walk.next(part);) out.parts.emplace_back(part);
+    out.folder = walk.folder();
+    return !out.parts.empty();
 }
 
 AStr nodeUrl(const ToBeOpenTN* node) {

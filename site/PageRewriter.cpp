@@ -56,25 +56,31 @@ AStr slashesBeforeQuery(std::string_view text) {
 
 uint32_t PageRewriter::now() const { return clock ? clock() : platform::TickCount(); }
 
+AStr PageRewriter::baseOf(const ToBeOpenTN& page) const {
+    return page.baseUrl.empty() ? graph_.urlOf(page) : page.baseUrl;
+}
+
 AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, const ExtractNode& link) const {
-    AStr base = page.baseUrl.empty() ? graph_.urlOf(page) : page.baseUrl;
+    return replacement(baseOf(page), pageFile, link);
+}
+
+AStr PageRewriter::replacement(const AStr& pageBase, const AStr& pageFile, const ExtractNode& link) const {
+    const AStr* base = &pageBase;
+    AStr withCodebase;
     const uint32_t flags = url::kNoEncode | url::kDecode;
     if (!link.codebase.empty()) {
         AStr code = decodeLink(link.codebase);
         size_t hash = code.find('#');
         if (hash != AStr::npos) code.truncate(hash);
-        AStr combined;
-        if (url::combineUrl(base, code, flags, combined)) base = combined;
+        if (url::combineUrl(pageBase, code, flags, withCodebase)) base = &withCodebase;
     }
     AStr text = decodeLink(link.linkText);
-    size_t hash = text.find('#');
-    AStr address = hash == AStr::npos ? text : text.left(hash);
-    AStr fragment = hash == AStr::npos ? AStr() : text.substr(hash);
+    std::string_view address = text.view().substr(0, text.find('#'));
+    std::string_view fragment = text.view().substr(address.size());
 
     AStr absolute;
-    url::SplitUrl check;
-    if (!url::combineUrl(base, address, flags, absolute) ||
-        (absolute.startsWith("http://") && !url::splitUrl(absolute, 0, check)))
+    if (!url::combineUrl(*base, address, flags, absolute) ||
+        (absolute.startsWith("http://") && !url::splits(absolute)))
         return slashesBeforeQuery(link.linkText);
 
     ToBeOpenTN* target = graph_.find(absolute);
@@ -84,7 +90,8 @@ AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, con
             return saving::relativeLink(pageFile, graph_.absolutePath(target->savedFile), fragment);
         if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) return AStr("empty.gif");
     }
-    return absolute + fragment;
+    absolute += fragment;
+    return absolute;
 }
 
 bool PageRewriter::storedCopyExists(const ToBeOpenTN& target) const {
@@ -129,6 +136,7 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
     size_t pos = 0;
     const size_t count = page.links.count();
     const uint32_t start = now();
+    const AStr base = baseOf(page);
     AStr pageUrl;
     size_t index = 0;
     for (Node* n = page.links.first(); n; n = n->next(), ++index) {
@@ -154,7 +162,7 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
         size_t end = link.valueEnd, len = link.linkText.size();
         if (end > in.size() || len > end || end - len < pos || std::string_view(in).substr(end - len, len) != link.linkText.view())
             continue;
-        AStr rep = replacement(page, stored, link);
+        AStr rep = replacement(base, stored, link);
         if (rep.size() > 0xFFFF) continue;
         out.append(in, pos, end - len - pos);
         out += rep.view();

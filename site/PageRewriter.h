@@ -37,6 +37,9 @@ public:
     AStr replacement(const ToBeOpenTN& page, const AStr& pageFile, const class ExtractNode& link) const;
 
 private:
+    // The page's base URL (its own when it declared none).
+    AStr baseOf(const ToBeOpenTN& page) const;
+    AStr replacement(const AStr& pageBase, const AStr& pageFile, const ExtractNode& link) const;
     bool replaceCopy(const AStr& stored, const std::string& content);
     bool storedCopyExists(const ToBeOpenTN& target) const;
     uint32_t now() const;

@@ -310,4 +310,23 @@ TEST(UrlCompare, EqualOrOneFinalSlashApart)
         EXPECT_EQ(sameUrl(r.a, r.b), r.same) << r.a << " vs " << r.b;
 }
 
+// The quick check must answer what the full split answers, on both sides
+// of the line between the texts it checks itself and those it hands on.
+TEST(UrlSplit, QuickCheckAgreesWithTheFullSplit)
+{
+    const std::string longHost(255, 'h');
+    const std::string tooLong(256, 'h');
+    const std::string cases[] = {
+        "http://h/", "http://h", "HTTP://h/x", "http://h:80/", "http://h:/", "http://h:65535/", "http://h:65536/",
+        "http://h:123456/", "http://h:8a/", "http://h:-1/", "http://:80/", "http://", "http:///x", "http://h?x",
+        "http://h#f", "http://h\\x", "http://u@h/", "http://u:p@h:99999/", "http://@/", "http://[::1]/",
+        "http://[::1/", "http://[::1]:x/", "http://h /x", " http://h/x ", "http://h\tx/", "http://h/a b",
+        "http:h/x", "http:/h", "https://h:99999/", "http://h/%41?%42#%43", cat("http://", longHost, "/"),
+        cat("http://", tooLong, "/"), cat("http://", tooLong, ":80")};
+    for (const std::string& u : cases) {
+        SplitUrl full;
+        EXPECT_EQ(splits(u), splitUrl(u, 0, full)) << u;
+    }
+}
+
 }  // namespace

@@ -82,6 +82,25 @@ TEST_F(GraphTest, QueryWithSlashesIsOneLeaf) {
     EXPECT_EQ(g.urlOf(*n), "http://h/cgi/find?path=/x/y");
 }
 
+// The lookup walks the parts without copying them; it must reach the node
+// that creation made, also where the query is joined to a part it does not
+// follow ("a/?q") and where separators run together.
+TEST_F(GraphTest, LookupFindsWhatCreationMadeForTrickyUrls) {
+    const char* urls[] = {"http://h/a/?q=/x", "http://h/a//b\\\\c", "http://h/d/#frag/x", "http://h",
+                          "http://h?top", "mailto:x@y", "http://h/e/f/", "http://h/g?"};
+    for (const char* u : urls) {
+        ToBeOpenTN* made = g.findOrCreate(u, 1, false);
+        ASSERT_NE(made, nullptr) << u;
+        EXPECT_EQ(g.find(u), made) << u;
+    }
+    EXPECT_EQ(g.find("http://h/a?q=/x")->name, "a?q=/x");
+    EXPECT_EQ(g.find("HTTP://H/a/b/c"), g.find("http://h/a/b/c"));
+    EXPECT_EQ(g.find("http://h/e/f"), g.find("http://h/e/f/"));
+    EXPECT_EQ(g.find("http://h/A/b/c"), nullptr);
+    EXPECT_EQ(g.find("/x"), nullptr);
+    EXPECT_EQ(g.find(""), nullptr);
+}
+
 TEST_F(GraphTest, FoldersOnTheWayGetLevel100AndTakeALevelLater) {
     ToBeOpenTN* leaf = g.findOrCreate("http://h/a/b/c.html", 2, false);
     ToBeOpenTN* b = leaf->parentNode();
