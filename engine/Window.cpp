@@ -284,8 +284,7 @@ bool Window::startDownload(ToBeOpenTN& node) {
         if (e->connected().isSet() || w->waitFinished(0)) break;
         if (e->connected().wait(50)) break;
     }
-    // A thread priority is a matter of the platform's scheduler; the
-    // portable threads keep the default.
+    if (project_.priority) (void)w->setPriority(project_.priority);
     graph_.setState(node, StateLoading);
     node.activeDownload = e;
     node.startTime = now();
