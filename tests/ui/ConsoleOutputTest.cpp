@@ -55,6 +55,9 @@ TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
     out.status({3, 0, 1, 0, 0}, 6000);   // five seconds on
     out.status({3, 0, 1, 0, 0}, 12000);  // unchanged
     out.message("caf\xE9");
+    out.status({4, 0, 0, 0, 0}, 12001, true);  // the end of the run: not held back
     out.finish();
-    EXPECT_EQ("1 received, 0 queued, 1 active, 0 B/s\n3 received, 0 queued, 1 active, 0 B/s\ncaf\xC3\xA9\n", c.text());
+    EXPECT_EQ("1 received, 0 queued, 1 active, 0 B/s\n3 received, 0 queued, 1 active, 0 B/s\ncaf\xC3\xA9\n"
+              "4 received, 0 queued, 0 active, 0 B/s\n",
+              c.text());
 }

@@ -44,7 +44,7 @@ void ConsoleOutput::message(std::string_view text) {
     std::fflush(out_);
 }
 
-void ConsoleOutput::status(const JobStatus& s, uint32_t now) {
+void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
     std::string text = FormatStatus(s);
     if (terminal_) {
         if (text == shown_ && statusOnScreen_) return;
@@ -53,7 +53,7 @@ void ConsoleOutput::status(const JobStatus& s, uint32_t now) {
         statusOnScreen_ = true;
         shown_ = text;
     } else {
-        if (text == shown_ || (printedOnce_ && !platform::TickPassed(now, lastPrinted_ + kPlainInterval - 1))) return;
+        if (text == shown_ || (!last && printedOnce_ && !platform::TickPassed(now, lastPrinted_ + kPlainInterval - 1))) return;
         std::fputs(text.c_str(), out_);
         std::fputc('\n', out_);
         shown_ = text;

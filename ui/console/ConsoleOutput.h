@@ -32,8 +32,9 @@ public:
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
     // The status line at tick now: on a terminal always (in place), else
-    // at most every kPlainInterval ms, and only when it changed.
-    void status(const JobStatus& s, uint32_t now);
+    // at most every kPlainInterval ms, and only when it changed. The last
+    // status of a run is printed whenever it changed.
+    void status(const JobStatus& s, uint32_t now, bool last = false);
     // Ends the status line so that what follows starts on a fresh line.
     void finish();
 

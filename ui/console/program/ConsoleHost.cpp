@@ -57,7 +57,7 @@ void ConsoleHost::showStatus(bool force) {
     s.active = window_->activeCount();
     s.failed = window_->failedCount();
     s.bytesPerSecond = window_->bytesPerSecond();
-    out_.status(s, now);
+    out_.status(s, now, force);
 }
 
 MessageLoop::Idle ConsoleHost::idle(int) {

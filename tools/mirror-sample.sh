@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The main job on the bundled sample site: installs what is missing, builds
+# the terminal program, serves samples/site on 127.0.0.1 for the length of
+# the run, mirrors it with "zbrask /url" into build/sample-mirror/, and
+# prints where the copy and its start page are.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+bash tools/install-deps.sh
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$top}"
+cmake --preset native >/dev/null
+cmake --build --preset native --target zbrask
+out=$top/build/sample-mirror
+rm -rf "$out"
+mkdir -p "$out"
+work=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+python3 tests/servers/httpserver.py --root samples/site --port-file "$work/port" --no-stdin \
+  --max-seconds 600 </dev/null >/dev/null 2>"$work/err" &
+pid=$!
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+[ -s "$work/port" ] || { echo "the local server did not start: $(cat "$work/err")" >&2; exit 1; }
+cd "$out"
+# zbrask prints where the copy, its start page and its project are.
+status=0
+"$top/build/native/bin/zbrask" /url "http://127.0.0.1:$(cat "$work/port")/" || status=$?
+exit $status
