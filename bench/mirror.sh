@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The terminal program mirroring a generated site from the local test
+# server: 2,000 pages of about 10 KB with 10 links each and 500 pictures of
+# about 20 KB, 5 downloads at a time, at 0 ms and at 20 ms of server delay
+# per request; then five downloads that wait on a server answering after
+# 10 s. Prints wall time, files per second, CPU seconds and peak memory.
+#   bench/mirror.sh [PAGES] [PICTURES]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+zbrask=$top/build/native/bin/zbrask
+pages=${1:-2000}
+pictures=${2:-500}
+dir=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
+python3 bench/make_site.py "$dir/site" "$pages" "$pictures"
+
+serve() {  # serve DELAY_MS: starts the server on the generated site
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  rm -f "$dir/port"
+  python3 tests/servers/httpserver.py --root "$dir/site" --port-file "$dir/port" --no-stdin \
+    --max-seconds 3600 --delay-ms "$1" </dev/null >/dev/null 2>"$dir/err" &
+  pid=$!
+  for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
+}
+
+project() {  # project FOLDER URL: a job without limits, 5 downloads at a time
+  mkdir -p "$1"
+  cat >"$1/bench.zbp" <<EOT
+[URLs]
+count=1
+0=$2
+[output]
+path=$1
+[levels]
+internal=1000
+external=0
+[Filter]
+AllowPicture=1
+[Options]
+MaxNumFiles=0
+MaxSizeFiles=100000
+MaxNumThread=5
+timeMaxWait=0
+Stubs=0
+EOT
+}
+
+run() {  # run LABEL FOLDER
+  /usr/bin/time -f "%e %U %S %M" -o "$dir/time" "$zbrask" /f "$2/bench.zbp" >/dev/null 2>"$dir/log" || true
+  read -r wall user sys rss <"$dir/time"
+  files=$(find "$2" -type f ! -name 'bench.*' ! -name start.htm | wc -l)
+  awk -v l="$1" -v w="$wall" -v u="$user" -v s="$sys" -v r="$rss" -v f="$files" 'BEGIN {
+    printf "%-22s %5d files in %6.2f s: %7.1f files/s, CPU %5.2f s (%.2f ms per file), peak %.1f MB\n",
+      l, f, w, f / w, u + s, 1000 * (u + s) / f, r / 1024 }'
+}
+
+for delay in 0 20; do
+  serve "$delay"
+  project "$dir/out$delay" "http://127.0.0.1:$(cat "$dir/port")/index.html"
+  run "zbrask, ${delay} ms delay" "$dir/out$delay"
+done
+
+# Five downloads waiting on answers that take 10 s: the CPU they cost.
+mkdir -p "$dir/slow"
+printf '<a href="a%d.html">x</a>\n' 1 2 3 4 5 >"$dir/slow/index.html"
+for i in 1 2 3 4 5; do echo "<p>$i</p>" >"$dir/slow/a$i.html"; done
+[ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+rm -f "$dir/port"
+python3 tests/servers/httpserver.py --root "$dir/slow" --port-file "$dir/port" --no-stdin \
+  --max-seconds 600 --delay-ms 10000 </dev/null >/dev/null 2>"$dir/err" &
+pid=$!
+for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
+project "$dir/outslow" "http://127.0.0.1:$(cat "$dir/port")/index.html"
+/usr/bin/time -f "%e %U %S %M" -o "$dir/time" "$zbrask" /f "$dir/outslow/bench.zbp" >/dev/null 2>&1 || true
+read -r wall user sys rss <"$dir/time"
+awk -v w="$wall" -v u="$user" -v s="$sys" 'BEGIN {
+  printf "waiting on 10 s answers: %.1f s wall, CPU %.2f s = %.2f%% of one core\n", w, u + s, 100 * (u + s) / w }'
