@@ -22,7 +22,9 @@ for p in "${presets[@]}"; do
     *) ctest --preset "$p" ;;
   esac
 done
-if [ -d build/mingw64/wineprefix ]; then
-  WINEPREFIX="$PWD/build/mingw64/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-fi
+for prefix in build/mingw64/wineprefix build/mingw64/wineprefix-gui; do
+  if [ -d "$prefix" ]; then
+    WINEPREFIX="$PWD/$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  fi
+done
 echo "=== all passed: ${presets[*]}"
