@@ -37,7 +37,15 @@ size_t extensionStart(std::string_view s) {
     return dot;
 }
 
-bool sameNoCase(std::string_view a, std::string_view b) { return AStr(a).equalsNoCase(b); }
+bool sameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    if (a == b) return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && platform::LowerAnsiChar(static_cast<unsigned char>(a[i])) !=
+                                platform::LowerAnsiChar(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
 
 std::string encodingExtension(std::string_view encoding) {
     if (sameNoCase(encoding, "gzip") || sameNoCase(encoding, "x-gzip"))
@@ -266,32 +274,38 @@ AStr shortName(std::string_view path) {
     return AStr(out);
 }
 
-AStr relativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment) {
+void appendRelativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment,
+                        std::string& out) {
     size_t split = pageFile.find_last_of("\\/");
     std::string_view pageFolder = split == std::string_view::npos ? std::string_view() : pageFile.substr(0, split + 1);
     std::string_view pageName = split == std::string_view::npos ? pageFile : pageFile.substr(split + 1);
 
-    std::string rel;
+    const size_t start = out.size();
     if (!sameNoCase(targetFile, pageFile)) {
         // The end of the longest common run of whole folders.
         size_t common = 0;
         for (size_t i = 0; i < pageFolder.size() && i < targetFile.size(); ++i) {
             bool sa = isSep(pageFolder[i]), sb = isSep(targetFile[i]);
             if (sa != sb) break;
-            if (!sa && platform::LowerAnsiChar(static_cast<unsigned char>(pageFolder[i])) !=
-                           platform::LowerAnsiChar(static_cast<unsigned char>(targetFile[i])))
+            if (!sa && pageFolder[i] != targetFile[i] &&
+                platform::LowerAnsiChar(static_cast<unsigned char>(pageFolder[i])) !=
+                    platform::LowerAnsiChar(static_cast<unsigned char>(targetFile[i])))
                 break;
             if (sa) common = i + 1;
         }
         for (size_t i = common; i < pageFolder.size(); ++i)
-            if (isSep(pageFolder[i])) rel += "..\\";
-        rel += targetFile.substr(common);
+            if (isSep(pageFolder[i])) out += "..\\";
+        out += targetFile.substr(common);
     }
-    rel += fragment;
-    if (rel.empty()) rel = pageName.empty() ? std::string(".") : std::string(pageName);
-    size_t query = rel.find('?');
-    for (size_t i = 0; i < rel.size() && i < query; ++i)
-        if (rel[i] == '\\') rel[i] = '/';
+    out += fragment;
+    if (out.size() == start) out += pageName.empty() ? std::string_view(".") : pageName;
+    for (size_t i = start; i < out.size() && out[i] != '?'; ++i)
+        if (out[i] == '\\') out[i] = '/';
+}
+
+AStr relativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment) {
+    std::string rel;
+    appendRelativeLink(pageFile, targetFile, fragment, rel);
     return AStr(rel);
 }
 

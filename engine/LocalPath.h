@@ -10,6 +10,7 @@
 // ending in a dot or a blank are changed before they reach the disk.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "framework/AStr.h"
@@ -42,6 +43,9 @@ AStr shortName(std::string_view path);
 // The link text that leads from a stored page to a stored target, with the
 // link's fragment ("#part", or empty) appended.
 AStr relativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment);
+// The same link appended to out.
+void appendRelativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment,
+                        std::string& out);
 
 // A relative component made harmless: "." and "..", device names such as
 // "CON" or "lpt1.txt", control bytes and a trailing dot or blank.

@@ -1,5 +1,6 @@
 #include "engine/Url.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -39,6 +40,17 @@ size_t findAny(std::string_view s, size_t from = 0)
         if (((s[i] == Cs) || ...))
             return i;
     return std::string_view::npos;
+}
+
+// Whether s holds any of Cs. Without an early exit the compiler scans
+// many bytes at a time; the texts are short, so stopping early gains less.
+template <char... Cs>
+bool hasAny(std::string_view s)
+{
+    unsigned char found = 0;  // a bool here keeps the compiler from it
+    for (char c : s)
+        found |= (... | (c == Cs));
+    return found != 0;
 }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -93,6 +105,15 @@ size_t schemeLength(std::string_view s, size_t minLength)
     return i;
 }
 
+// Whether s holds the pair ab; a scan without an early exit, as hasAny.
+bool hasPair(std::string_view s, char a, char b)
+{
+    unsigned char found = 0;
+    for (size_t i = 1; i < s.size(); ++i)
+        found |= (s[i] == b) & (s[i - 1] == a);
+    return found != 0;
+}
+
 bool isDrivePath(std::string_view s)
 {
     return s.size() >= 3 && isAlpha(s[0]) && s[1] == ':' && (s[2] == '\\' || s[2] == '/');
@@ -102,16 +123,22 @@ bool isDrivePath(std::string_view s)
 // and line ends that pages put inside long attribute values neither.
 AStr cleaned(std::string_view s);
 
-// The cleaned text: a part of s when only the ends go, else built in buf.
-std::string_view cleanedView(std::string_view s, AStr& buf)
+// s without the blanks and control bytes at its ends.
+std::string_view trimmedEnds(std::string_view s)
 {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
         ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
         --e;
-    std::string_view kept = s.substr(b, e - b);
-    if (findAny<'\t', '\r', '\n'>(kept) == std::string_view::npos)
+    return s.substr(b, e - b);
+}
+
+// The cleaned text: a part of s when only the ends go, else built in buf.
+std::string_view cleanedView(std::string_view s, AStr& buf)
+{
+    std::string_view kept = trimmedEnds(s);
+    if (!hasAny<'\t', '\r', '\n'>(kept))
         return kept;
     buf = cleaned(kept);
     return buf;
@@ -119,13 +146,8 @@ std::string_view cleanedView(std::string_view s, AStr& buf)
 
 AStr cleaned(std::string_view s)
 {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    std::string_view kept = s.substr(b, e - b);
-    if (findAny<'\t', '\r', '\n'>(kept) == std::string_view::npos)
+    std::string_view kept = trimmedEnds(s);
+    if (!hasAny<'\t', '\r', '\n'>(kept))
         return AStr(kept);
     std::string r;
     r.reserve(kept.size());
@@ -135,12 +157,23 @@ AStr cleaned(std::string_view s)
     return AStr(r);
 }
 
-bool isUnsafe(unsigned char c)
-{
-    return c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr;
-}
+// Bytes escaped in a path: blanks, controls, bytes above 0x7E and the
+// characters that may not stand in a URL. One table look-up per byte.
+constexpr auto kUnsafe = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = c <= 0x20 || c >= 0x7F;
+    for (char c : std::string_view("\"<>\\^`{|}"))
+        t[static_cast<unsigned char>(c)] = true;
+    return t;
+}();
 
-void escapeInto(std::string_view s, AStr& out)
+bool isUnsafe(unsigned char c) { return kUnsafe[c]; }
+
+// Out is an AStr or a std::string: the combiner keeps its buffers in the
+// latter, so that they keep their room from one link to the next.
+template <class Out>
+void escapeInto(std::string_view s, Out& out)
 {
     static const char hex[] = "0123456789ABCDEF";
     // Runs of safe bytes go over in one piece: most URLs have nothing to escape.
@@ -178,12 +211,13 @@ AStr decoded(std::string_view s)
     return AStr(r);
 }
 
-void appendDecoded(std::string_view s, AStr& out)
+template <class Out>
+void appendDecoded(std::string_view s, Out& out)
 {
-    if (findAny<'%'>(s) == std::string_view::npos)
+    if (!hasAny<'%'>(s))
         out += s;
     else
-        out += decoded(s);
+        out += decoded(s).view();
 }
 
 // Removes "." and "x/.." segments. A ".." that would climb above the root
@@ -193,7 +227,7 @@ void appendDecoded(std::string_view s, AStr& out)
 AStr removeDots(std::string_view path, bool fileDrive)
 {
     // Without a segment that starts with '.' there is nothing to remove.
-    if (path.empty() || path[0] != '/' || path.find("/.") == std::string_view::npos)
+    if (path.empty() || path[0] != '/' || !hasPair(path, '/', '.'))
         return AStr(path);
     size_t rootLen = 1;
     if (fileDrive && path.size() >= 3 && isAlpha(path[1]) && path[2] == ':' &&
@@ -288,11 +322,12 @@ bool encodes(uint32_t flags) { return !(flags & kNoEncode) || (flags & kDecode);
 
 // Canonical path: separators, decoding, dot segments, escaping. Each step
 // copies only when it changes something.
-void appendCanonicalPath(std::string_view path, uint32_t flags, bool file, AStr& out)
+template <class Out>
+void appendCanonicalPath(std::string_view path, uint32_t flags, bool file, Out& out)
 {
     std::string_view v = path;
     AStr slashed, undone, undotted;
-    if (findAny<'\\'>(v) != std::string_view::npos) {
+    if (hasAny<'\\'>(v)) {
         slashed = AStr(v);
         char* b = slashed.resize(slashed.size());
         for (size_t i = 0; i < slashed.size(); ++i)
@@ -300,11 +335,11 @@ void appendCanonicalPath(std::string_view path, uint32_t flags, bool file, AStr&
                 b[i] = '/';
         v = slashed;
     }
-    if ((flags & kDecode) && findAny<'%'>(v) != std::string_view::npos) {
+    if ((flags & kDecode) && hasAny<'%'>(v)) {
         undone = decoded(v);
         v = undone;
     }
-    if (v.find("/.") != std::string_view::npos) {
+    if (hasPair(v, '/', '.')) {
         undotted = removeDots(v, file);
         v = undotted;
     }
@@ -324,18 +359,19 @@ AStr canonicalUserInfo(std::string_view s, uint32_t flags)
     return r;
 }
 
-// Puts the parts back together in canonical form.
-int assemble(const Parts& p, uint32_t flags, AStr& out)
+// The canonical scheme and authority, appended to out; -1 for an
+// unclosed "[" host.
+template <class Out>
+int assembleStart(const Parts& p, uint32_t flags, Out& r)
 {
-    bool file = equalsAsciiNoCase(p.scheme, "file");
-    AStr r(p.scheme);
+    r += p.scheme;
     r += ':';
     if (p.hasAuthority) {
         r += "//";
         std::string_view a = p.authority;
         size_t at = a.rfind('@');
         if (at != std::string_view::npos) {
-            r += canonicalUserInfo(a.substr(0, at), flags);
+            r += canonicalUserInfo(a.substr(0, at), flags).view();
             r += '@';
             a = a.substr(at + 1);
         }
@@ -343,6 +379,14 @@ int assemble(const Parts& p, uint32_t flags, AStr& out)
             return -1;
         r += a;
     }
+    return 0;
+}
+
+// The canonical path, query and fragment, appended after the start.
+template <class Out>
+void assembleRest(const Parts& p, uint32_t flags, Out& r)
+{
+    bool file = equalsAsciiNoCase(p.scheme, "file");
     size_t pathStart = r.size();
     appendCanonicalPath(p.path, flags, file, r);
     if (r.size() == pathStart && p.hasAuthority && !p.authority.empty() && p.query.empty() && p.fragment.empty())
@@ -356,11 +400,22 @@ int assemble(const Parts& p, uint32_t flags, AStr& out)
         r += p.query;
         r += p.fragment;
     }
-    out = std::move(r);
+}
+
+// Puts the parts back together in canonical form, into an empty out; out
+// is empty again on failure.
+template <class Out>
+int assemble(const Parts& p, uint32_t flags, Out& out)
+{
+    if (assembleStart(p, flags, out) != 0) {
+        out.clear();
+        return -1;
+    }
+    assembleRest(p, flags, out);
     return 0;
 }
 
-bool hasZero(std::string_view s) { return s.find('\0') != std::string_view::npos; }
+bool hasZero(std::string_view s) { return hasAny<'\0'>(s); }
 
 }  // namespace
 
@@ -543,26 +598,44 @@ int crack(std::string_view url, uint32_t flags, Cracked& out)
     return 0;
 }
 
-int combineRaw(std::string_view base, std::string_view relative, uint32_t flags, AStr& out)
+UrlCombiner::UrlCombiner(std::string_view base, uint32_t flags) : flags_(flags)
 {
-    out.clear();
-    if (hasZero(base) || hasZero(relative))
-        return -1;
-    AStr relBuf, baseBuf;
-    std::string_view rel = cleanedView(relative, relBuf);
-    std::string_view b = cleanedView(base, baseBuf);
-    std::string_view r = rel;
-    size_t bsl = schemeLength(b, 2);
-    size_t rsl = isDrivePath(r) ? 0 : schemeLength(r, 1);
-    bool baseHier = bsl != 0 && isHierarchical(b, bsl);
+    baseZero_ = hasZero(base);
+    base_ = cleanedView(base, baseBuf_);
+    bsl_ = schemeLength(base_, 2);
+    baseHier_ = bsl_ != 0 && isHierarchical(base_, bsl_);
+    if (!baseHier_)
+        return;
+    Parts bp;
+    parseParts(base_, bsl_, true, bp);
+    scheme_ = bp.scheme;
+    hasAuthority_ = bp.hasAuthority;
+    authority_ = bp.authority;
+    path_ = bp.path;
+    query_ = bp.query;
+    size_t slash = path_.rfind('/');
+    folder_ = slash == std::string_view::npos ? std::string_view("/") : path_.substr(0, slash + 1);
+    // A reference that keeps the base's authority starts as the base does.
+    startOk_ = assembleStart(bp, flags_, start_) == 0;
+}
 
-    AStr merged;
+int UrlCombiner::combineRaw(std::string_view relative, AStr& out)
+{
+    if (baseZero_ || hasZero(relative)) {
+        out.clear();
+        return -1;
+    }
+    AStr relBuf;
+    std::string_view rel = cleanedView(relative, relBuf);
+    std::string_view r = rel;
+    size_t rsl = isDrivePath(r) ? 0 : schemeLength(r, 1);
+
     if (rsl != 0) {
         // "http:g" against an http base is the old relative form.
-        bool sameScheme = baseHier && equalsAsciiNoCase(r.substr(0, rsl), std::string_view(b).substr(0, bsl)) &&
+        bool sameScheme = baseHier_ && equalsAsciiNoCase(r.substr(0, rsl), base_.substr(0, bsl_)) &&
                           r.substr(rsl + 1, 2) != "//";
         if (!sameScheme) {
-            if (canonicalize(r, flags, out) != 0)
+            if (canonicalize(r, flags_, out) != 0)
                 return -1;
             char* o = out.resize(out.size());
             for (size_t i = 0; i < rsl && i < out.size(); ++i)
@@ -571,35 +644,38 @@ int combineRaw(std::string_view base, std::string_view relative, uint32_t flags,
         }
         r = r.substr(rsl + 1);
     } else if (isDrivePath(r)) {
-        if (canonicalize(r, flags, out) != 0)
+        if (canonicalize(r, flags_, out) != 0)
             return -1;
         return out.size() < kMaxUrl ? 0 : (out.clear(), -1);
     }
-    if (!baseHier)
+    if (!baseHier_) {
+        out.clear();
         return -1;
+    }
 
-    Parts bp;
-    parseParts(b, bsl, true, bp);
-    // The reference's path part, with backslashes as separators.
-    size_t qpos = findAny<'?', '#'>(r);
+    // The reference's path part, with backslashes as separators. Most
+    // references have no query: the quick scan tells so first.
+    size_t qpos = hasAny<'?', '#'>(r) ? findAny<'?', '#'>(r) : std::string_view::npos;
     std::string_view refTail = qpos == std::string_view::npos ? std::string_view() : r.substr(qpos);
-    AStr refPath(r.substr(0, qpos));
-    char* rp = refPath.resize(refPath.size());
-    for (size_t i = 0; i < refPath.size(); ++i)
-        if (rp[i] == '\\')
-            rp[i] = '/';
+    std::string_view refPath = r.substr(0, qpos);
+    if (hasAny<'\\'>(refPath)) {
+        refPath_.assign(refPath);
+        for (char& c : refPath_)
+            if (c == '\\')
+                c = '/';
+        refPath = refPath_;
+    }
 
-    Parts p;
-    p.scheme = bp.scheme;
-    AStr pathBuf;
-    if (refPath.startsWith("//")) {
-        AStr whole = AStr(bp.scheme) + ":" + refPath + refTail;
-        if (canonicalize(whole, flags, out) != 0)
+    if (refPath.substr(0, 2) == "//") {
+        AStr whole = AStr(scheme_) + ":" + refPath + refTail;
+        if (canonicalize(whole, flags_, out) != 0)
             return -1;
         return out.size() < kMaxUrl ? 0 : (out.clear(), -1);
     }
-    p.hasAuthority = bp.hasAuthority;
-    p.authority = bp.authority;
+    Parts p;
+    p.scheme = scheme_;
+    p.hasAuthority = hasAuthority_;
+    p.authority = authority_;
     std::string_view query, fragment;
     if (!refTail.empty()) {
         size_t h = refTail.find('#');
@@ -612,33 +688,61 @@ int combineRaw(std::string_view base, std::string_view relative, uint32_t flags,
         }
     }
     if (refPath.empty()) {
-        pathBuf = bp.path;
-        p.query = refTail.empty() || refTail[0] == '#' ? bp.query : query;
-        p.fragment = fragment;
-        if (refTail.empty())
-            p.fragment = std::string_view();
+        p.path = path_;
+        p.query = refTail.empty() || refTail[0] == '#' ? query_ : query;
+        p.fragment = refTail.empty() ? std::string_view() : fragment;
     } else {
         if (refPath[0] == '/') {
-            pathBuf = refPath;
+            p.path = refPath;
         } else {
-            std::string_view bpath = bp.path;
-            size_t slash = bpath.rfind('/');
-            pathBuf = slash == std::string_view::npos ? AStr("/") : AStr(bpath.substr(0, slash + 1));
-            pathBuf += refPath;
+            pathBuf_.assign(folder_);
+            pathBuf_ += refPath;
+            p.path = pathBuf_;
         }
         p.query = query;
         p.fragment = fragment;
     }
-    if (pathBuf.empty() && p.hasAuthority && !p.authority.empty())
-        pathBuf = "/";
-    p.path = pathBuf;
-    if (assemble(p, flags, out) != 0)
-        return -1;
-    if (out.size() >= kMaxUrl) {
+    if (p.path.empty() && p.hasAuthority && !p.authority.empty())
+        p.path = "/";
+    if (!startOk_) {
         out.clear();
         return -1;
     }
+    result_.assign(start_);
+    assembleRest(p, flags_, result_);
+    if (result_.size() >= kMaxUrl) {
+        out.clear();
+        return -1;
+    }
+    out.assign(result_.data(), result_.size());
     return 0;
+}
+
+bool UrlCombiner::combine(std::string_view relative, AStr& out)
+{
+    if (combineRaw(relative, out) != 0) {
+        out.clear();
+        return false;
+    }
+    if (hasPair(out, '.', '.')) {
+        // Climbing above the root leaves "../" behind; drop each one.
+        AStr cut;
+        std::string_view v = out;
+        for (size_t i = 0; i < v.size();) {
+            if (v.substr(i, 3) == "../") {
+                i += 3;
+                continue;
+            }
+            cut += v[i++];
+        }
+        out = std::move(cut);
+    }
+    return true;
+}
+
+int combineRaw(std::string_view base, std::string_view relative, uint32_t flags, AStr& out)
+{
+    return UrlCombiner(base, flags).combineRaw(relative, out);
 }
 
 int create(int scheme, std::string_view host, uint16_t port, std::string_view user, std::string_view password,
@@ -704,13 +808,15 @@ bool splits(std::string_view url)
     // only the host and port are left to check, as crack() does.
     size_t sl = schemeLength(url, 2);
     bool plain = sl != 0 && schemeOfName(url.substr(0, sl)) == kSchemeHttp && url.substr(sl + 1, 2) == "//";
-    for (size_t i = 0; plain && i < url.size(); ++i)
-        plain = static_cast<unsigned char>(url[i]) > 0x20;
+    unsigned char low = 0;
+    for (char c : url)
+        low |= static_cast<unsigned char>(c) <= 0x20;
+    plain = plain && !low;
     std::string_view authority;
     if (plain) {
         std::string_view rest = url.substr(sl + 3);
         authority = rest.substr(0, findAny<'/', '\\', '?', '#'>(rest));
-        plain = findAny<'@', '['>(authority) == std::string_view::npos;
+        plain = !hasAny<'@', '['>(authority);
     }
     if (!plain) {
         SplitUrl parts;
@@ -772,25 +878,9 @@ int buildUrl(uint32_t service, std::string_view host, uint16_t port, std::string
 bool combineUrl(std::string_view base, std::string_view relative, uint32_t flags, AStr& out)
 {
     AStr r;
-    if (combineRaw(base, relative, flags | kBrowserMode, r) != 0) {
-        out.clear();
-        return false;
-    }
-    if (r.find("..") != AStr::npos) {
-        // Climbing above the root leaves "../" behind; drop each one.
-        AStr cut;
-        std::string_view v = r;
-        for (size_t i = 0; i < v.size();) {
-            if (v.substr(i, 3) == "../") {
-                i += 3;
-                continue;
-            }
-            cut += v[i++];
-        }
-        r = std::move(cut);
-    }
+    bool ok = UrlCombiner(base, flags | kBrowserMode).combine(relative, r);
     out = std::move(r);
-    return true;
+    return ok;
 }
 
 AStr normalizeAddress(std::string_view typed, bool allowFile)

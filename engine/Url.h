@@ -10,6 +10,7 @@
 #include "framework/AStr.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace url {
@@ -123,6 +124,37 @@ AStr pathOfUrl(std::string_view url);
 // Combines in browser mode plus the caller's flags, then drops every
 // "../" left over from climbing above the root.
 bool combineUrl(std::string_view base, std::string_view relative, uint32_t flags, AStr& out);
+
+// A base URL read once for combining many references with it, as the
+// links of one page are: the results of combineRaw and combineUrl, with
+// the base cleaned and split only once and the work buffers kept from one
+// reference to the next. The base's text must outlive the combiner, and
+// out must not hold the reference.
+class UrlCombiner {
+public:
+    UrlCombiner(std::string_view base, uint32_t flags);
+    UrlCombiner(const UrlCombiner&) = delete;
+    UrlCombiner& operator=(const UrlCombiner&) = delete;
+
+    // combineRaw(base, relative, flags, out)
+    [[nodiscard]] int combineRaw(std::string_view relative, AStr& out);
+    // combineUrl(base, relative, flags, out): browser mode changes nothing
+    // in the result, so the flags are taken as they are.
+    bool combine(std::string_view relative, AStr& out);
+
+private:
+    uint32_t flags_;
+    AStr baseBuf_;
+    std::string_view base_;  // cleaned
+    bool baseZero_ = false, baseHier_ = false, hasAuthority_ = false;
+    size_t bsl_ = 0;
+    std::string_view scheme_, authority_, path_, query_;
+    std::string_view folder_;  // the path up to its last '/', or "/"
+    std::string start_;        // the canonical scheme and authority
+    bool startOk_ = false;     // false for an unclosed "[" host
+    std::string refPath_, pathBuf_, result_;
+};
+
 AStr normalizeAddress(std::string_view typed, bool allowFile);
 bool sameUrl(std::string_view a, std::string_view b);
 

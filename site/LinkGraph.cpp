@@ -1,6 +1,7 @@
 #include "site/LinkGraph.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 #include "engine/Url.h"
@@ -52,9 +53,13 @@ AStr LinkGraph::urlOf(const ToBeOpenTN& node) const { return nodeUrl(&node); }
 
 AStr LinkGraph::absolutePath(std::string_view relative) const {
     if (relative.empty()) return AStr();
-    AStr a = outputFolder;
-    a += platform::kPathSep;
-    a += relative;
+    // Sized once: asked for every stored target of a page that is rewritten.
+    AStr a;
+    const size_t folder = outputFolder.size();
+    char* p = a.resize(folder + 1 + relative.size());
+    std::memcpy(p, outputFolder.c_str(), folder);
+    p[folder] = platform::kPathSep;
+    std::memcpy(p + folder + 1, relative.data(), relative.size());
     return a;
 }
 

@@ -9,9 +9,15 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 }  // namespace
 
 UrlPartWalker::UrlPartWalker(std::string_view url) : url_(url) {
-    size_t aside = 0;  // a plain scan: find_first_of calls the library for every byte
-    while (aside < url.size() && url[aside] != '?' && url[aside] != '#') ++aside;
-    if (aside == url.size()) aside = std::string_view::npos;
+    // Most URLs have neither: a scan without an early exit tells that many
+    // bytes at a time, and only a URL with one is searched for its place.
+    unsigned char queryOrFragment = 0;
+    for (char c : url) queryOrFragment |= (c == '?') | (c == '#');
+    size_t aside = std::string_view::npos;
+    if (queryOrFragment) {
+        aside = 0;
+        while (url[aside] != '?' && url[aside] != '#') ++aside;
+    }
     body_ = url.substr(0, aside);
     rest_ = aside == std::string_view::npos ? std::string_view() : url.substr(aside);
 

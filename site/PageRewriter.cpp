@@ -16,6 +16,7 @@ namespace {
 constexpr std::string_view kBaseMark = "DL_rem_";
 constexpr uint32_t kProgressAfterMs = 1000;
 constexpr size_t kProgressEvery = 10;
+constexpr uint32_t kCombineFlags = url::kNoEncode | url::kDecode;
 bool isBaseRecord(const ExtractNode& n) { return n.tag == html::TagBase && n.attribute == html::AttrHref && n.attrStart >= 0; }
 
 bool readWhole(const char* path, std::string& out) {
@@ -33,23 +34,28 @@ bool readWhole(const char* path, std::string& out) {
     return true;
 }
 
-// Decoded as a link is combined: character references, no CR or LF.
-AStr decodeLink(std::string_view value) {
-    if (value.find_first_of("&\r\n") == std::string_view::npos) return AStr(value);
+// Decoded as a link is combined: character references, no CR or LF. A
+// value without either is used as it stands; otherwise it is built in buf.
+std::string_view decodeLink(std::string_view value, AStr& buf) {
+    // A scan without an early exit, which the compiler does many bytes at
+    // a time; find_first_of calls the library for every byte.
+    unsigned char special = 0;
+    for (char c : value) special |= (c == '&') | (c == '\r') | (c == '\n');
+    if (!special) return value;
     AStr decoded = html::DecodeCharRefs(value);
     std::string out;
     out.reserve(decoded.size());
     for (char c : decoded.view())
         if (c != '\r' && c != '\n') out += c;
-    return AStr(out);
+    buf = AStr(out);
+    return buf;
 }
 
-AStr slashesBeforeQuery(std::string_view text) {
-    std::string s(text);
-    size_t q = s.find('?');
-    for (size_t i = 0; i < s.size() && i < q; ++i)
-        if (s[i] == '\\') s[i] = '/';
-    return AStr(s);
+void appendSlashesBeforeQuery(std::string_view text, std::string& out) {
+    size_t start = out.size();
+    out += text;
+    for (size_t i = start; i < out.size() && out[i] != '?'; ++i)
+        if (out[i] == '\\') out[i] = '/';
 }
 
 }  // namespace
@@ -61,44 +67,62 @@ AStr PageRewriter::baseOf(const ToBeOpenTN& page) const {
 }
 
 AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, const ExtractNode& link) const {
-    return replacement(baseOf(page), pageFile, link);
+    const AStr base = baseOf(page);
+    url::UrlCombiner combiner(base, kCombineFlags);
+    std::string out;
+    exists_.clear();
+    appendReplacement(combiner, pageFile, link, out);
+    return AStr(out);
 }
 
-AStr PageRewriter::replacement(const AStr& pageBase, const AStr& pageFile, const ExtractNode& link) const {
-    const AStr* base = &pageBase;
-    AStr withCodebase;
-    const uint32_t flags = url::kNoEncode | url::kDecode;
+void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, const AStr& pageFile, const ExtractNode& link,
+                                     std::string& out) const {
+    AStr textBuf;
+    std::string_view text = decodeLink(link.linkText, textBuf);
+    std::string_view address = text.substr(0, text.find('#'));
+    std::string_view fragment = text.substr(address.size());
+
+    bool combined = false;
     if (!link.codebase.empty()) {
-        AStr code = decodeLink(link.codebase);
-        size_t hash = code.find('#');
-        if (hash != AStr::npos) code.truncate(hash);
-        if (url::combineUrl(pageBase, code, flags, withCodebase)) base = &withCodebase;
+        AStr codeBuf;
+        std::string_view code = decodeLink(link.codebase, codeBuf);
+        code = code.substr(0, code.find('#'));
+        AStr withCodebase;
+        if (pageBase.combine(code, withCodebase))
+            combined = url::combineUrl(withCodebase, address, kCombineFlags, absolute_);
+        else
+            combined = pageBase.combine(address, absolute_);
+    } else {
+        combined = pageBase.combine(address, absolute_);
     }
-    AStr text = decodeLink(link.linkText);
-    std::string_view address = text.view().substr(0, text.find('#'));
-    std::string_view fragment = text.view().substr(address.size());
-
-    AStr absolute;
-    if (!url::combineUrl(*base, address, flags, absolute) ||
-        (absolute.startsWith("http://") && !url::splits(absolute)))
-        return slashesBeforeQuery(link.linkText);
-
-    ToBeOpenTN* target = graph_.find(absolute);
-    if (target) {
-        bool stored = storedCopyExists(*target);
-        if (stored && !(link.flags & FlagNotFollowed))
-            return saving::relativeLink(pageFile, graph_.absolutePath(target->savedFile), fragment);
-        if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) return AStr("empty.gif");
+    if (!combined || (absolute_.startsWith("http://") && !url::splits(absolute_))) {
+        appendSlashesBeforeQuery(link.linkText, out);
+        return;
     }
-    absolute += fragment;
-    return absolute;
+
+    if (ToBeOpenTN* target = graph_.find(absolute_)) {
+        const AStr* stored = storedCopy(*target);
+        if (stored && !(link.flags & FlagNotFollowed)) {
+            saving::appendRelativeLink(pageFile, *stored, fragment, out);
+            return;
+        }
+        if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) {
+            out += "empty.gif";
+            return;
+        }
+    }
+    out += absolute_.view();
+    out += fragment;
 }
 
-bool PageRewriter::storedCopyExists(const ToBeOpenTN& target) const {
-    if (target.savedFile.empty()) return false;
-    auto [it, fresh] = exists_.try_emplace(&target, false);
-    if (fresh) it->second = platform::FileExists(graph_.absolutePath(target.savedFile).c_str());
-    return it->second;
+const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target) const {
+    if (target.savedFile.empty()) return nullptr;
+    auto [it, fresh] = exists_.try_emplace(&target);
+    if (fresh) {
+        AStr path = graph_.absolutePath(target.savedFile);
+        if (platform::FileExists(path.c_str())) it->second = std::move(path);
+    }
+    return it->second.empty() ? nullptr : &it->second;
 }
 
 bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
@@ -131,12 +155,14 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
     if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
 
     exists_.clear();
+    exists_.reserve(page.links.count());
     std::string out;
     out.reserve(in.size() + in.size() / 8);
     size_t pos = 0;
     const size_t count = page.links.count();
     const uint32_t start = now();
     const AStr base = baseOf(page);
+    url::UrlCombiner combiner(base, kCombineFlags);
     AStr pageUrl;
     size_t index = 0;
     for (Node* n = page.links.first(); n; n = n->next(), ++index) {
@@ -162,12 +188,18 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
         size_t end = link.valueEnd, len = link.linkText.size();
         if (end > in.size() || len > end || end - len < pos || std::string_view(in).substr(end - len, len) != link.linkText.view())
             continue;
-        AStr rep = replacement(base, stored, link);
-        if (rep.size() > 0xFFFF) continue;
+        // The replacement goes straight into the copy; one too long for
+        // its record is taken back.
+        const size_t mark = out.size();
         out.append(in, pos, end - len - pos);
-        out += rep.view();
+        const size_t repStart = out.size();
+        appendReplacement(combiner, stored, link, out);
+        if (out.size() - repStart > 0xFFFF) {
+            out.resize(mark);
+            continue;
+        }
         pos = end;
-        link.savedLen = static_cast<uint16_t>(rep.size());
+        link.savedLen = static_cast<uint16_t>(out.size() - repStart);
         link.savedPos = static_cast<uint32_t>(out.size());
     }
     out.append(in, pos, std::string::npos);

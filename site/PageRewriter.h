@@ -9,12 +9,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <unordered_map>
 
 #include "framework/AStr.h"
 
 class LinkGraph;
 class ToBeOpenTN;
+namespace url {
+class UrlCombiner;
+}
 
 class PageRewriter {
 public:
@@ -39,12 +43,16 @@ public:
 private:
     // The page's base URL (its own when it declared none).
     AStr baseOf(const ToBeOpenTN& page) const;
-    AStr replacement(const AStr& pageBase, const AStr& pageFile, const ExtractNode& link) const;
+    void appendReplacement(url::UrlCombiner& pageBase, const AStr& pageFile, const ExtractNode& link,
+                           std::string& out) const;
     bool replaceCopy(const AStr& stored, const std::string& content);
-    bool storedCopyExists(const ToBeOpenTN& target) const;
+    // The full path of the target's stored copy, or null when it has none.
+    const AStr* storedCopy(const ToBeOpenTN& target) const;
     uint32_t now() const;
 
     LinkGraph& graph_;
-    // Whether a target's copy exists, asked once per target and rewrite.
-    mutable std::unordered_map<const ToBeOpenTN*, bool> exists_;
+    // The full path of a target's copy ("" when none), asked once per
+    // target and rewrite.
+    mutable std::unordered_map<const ToBeOpenTN*, AStr> exists_;
+    mutable AStr absolute_;  // each link's absolute URL, its room kept
 };

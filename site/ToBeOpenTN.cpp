@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "site/ChildIndex.h"
+#include "site/ChildNameTable.h"
 
 namespace {
 // Folders with fewer children are walked; the index pays from here on.
@@ -39,10 +40,12 @@ void ToBeOpenTN::dropFromParentIndex() {
     if (!p) return;
     if (p->lookupHint == this) p->lookupHint = nullptr;
     if (p->index_) p->index_->erase(this);
+    if (p->names_) p->names_->erase(this);
 }
 
 void ToBeOpenTN::clearChildren() {
     index_.reset();
+    names_.reset();
     lookupHint = nullptr;
     List::clear();
 }
@@ -54,6 +57,8 @@ int ToBeOpenTN::compareChild(std::string_view a, std::string_view b) const {
 ToBeOpenTN* ToBeOpenTN::walkFind(std::string_view childName) {
     // The walk starts at the child found last when the name sorts at or
     // after it: links of one page often lead into one folder in order.
+    // The same name as the hint: the walk would stop there at once.
+    if (lookupHint && lookupHint->name.view() == childName) return lookupHint;
     ToBeOpenTN* c = firstChild();
     if (lookupHint && compareChild(childName, lookupHint->name) >= 0) c = lookupHint;
     for (; c; c = c->nextSibling()) {
@@ -66,7 +71,9 @@ ToBeOpenTN* ToBeOpenTN::walkFind(std::string_view childName) {
 
 ToBeOpenTN* ToBeOpenTN::findChild(std::string_view childName) {
     ToBeOpenTN* found = nullptr;
-    if (index_) {
+    if (names_) {
+        found = names_->find(childName);
+    } else if (index_) {
         ToBeOpenTN* c = index_->lowerBound(childName);
         if (c && compareChild(c->name, childName) == 0) found = c;
     } else {
@@ -80,6 +87,7 @@ void ToBeOpenTN::insertChild(ToBeOpenTN* child) {
     child->unlink();
     if (index_) {
         insertBefore(index_->insert(child), child);
+        if (names_) names_->insert(child);
     } else {
         ToBeOpenTN* tail = lastChild();
         if (!tail || compareChild(tail->name, child->name) <= 0) {
@@ -89,7 +97,10 @@ void ToBeOpenTN::insertChild(ToBeOpenTN* child) {
             while (c && compareChild(c->name, child->name) <= 0) c = c->nextSibling();
             insertBefore(c, child);
         }
-        if (count() >= kIndexFrom) index_ = std::make_unique<ChildIndex>(*this);
+        if (count() >= kIndexFrom) {
+            index_ = std::make_unique<ChildIndex>(*this);
+            if (!childrenIgnoreCase()) names_ = std::make_unique<ChildNameTable>(*this);
+        }
     }
     lookupHint = child;
 }

@@ -14,6 +14,7 @@
 #include "site/ExtractList.h"
 
 class ChildIndex;
+class ChildNameTable;
 class ToBeOpenTN;
 
 // One page that links to a node.
@@ -124,4 +125,5 @@ private:
     void dropFromParentIndex();
 
     std::unique_ptr<ChildIndex> index_;  // only for folders with many children
+    std::unique_ptr<ChildNameTable> names_;  // beside the index where names compare case-sensitively
 };

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+#include <utility>
+
 #include <string>
 
 namespace {
@@ -51,6 +57,35 @@ TEST(UrlCorpus, EveryCaseGivesItsExpectedAnswer)
         EXPECT_EQ(urlcorpus::ours(c), c.expected) << "corpus line " << c.line << ": " << c.op << " "
                                                   << urlcorpus::escape(c.first) << " | "
                                                   << urlcorpus::escape(c.second);
+}
+
+// A combiner keeps its buffers from one reference to the next: read in a
+// shuffled order, with one combiner per base and one result reused for
+// all of them, every combine case of the corpus still gives its answer,
+// and combine() agrees with combineUrl() on each.
+TEST(UrlCombiner, ReusedForManyReferencesGivesTheAnswersOfSingleCalls)
+{
+    std::vector<urlcorpus::Case> cases;
+    for (const urlcorpus::Case& c : urlcorpus::load(urlcorpus::corpusPath().c_str()))
+        if (c.op == "combine")
+            cases.push_back(c);
+    ASSERT_GE(cases.size(), 100u);
+    std::mt19937 rng(5);
+    std::shuffle(cases.begin(), cases.end(), rng);
+    std::map<std::pair<std::string, uint32_t>, std::unique_ptr<UrlCombiner>> combiners;
+    AStr out = "stale", single;
+    for (int round = 0; round < 2; ++round) {
+        for (const urlcorpus::Case& c : cases) {
+            std::unique_ptr<UrlCombiner>& k = combiners[{c.first, c.flags}];
+            if (!k)
+                k = std::make_unique<UrlCombiner>(c.first, c.flags);
+            std::string got = k->combineRaw(c.second, out) != 0 ? "!FAIL" : urlcorpus::escape(std::string(out.view()));
+            EXPECT_EQ(got, c.expected) << "corpus line " << c.line;
+            bool ok = k->combine(c.second, out);
+            EXPECT_EQ(ok, combineUrl(c.first, c.second, c.flags, single)) << "corpus line " << c.line;
+            EXPECT_EQ(out, single) << "corpus line " << c.line;
+        }
+    }
 }
 
 struct SplitRow {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -458,4 +460,71 @@ TEST_F(GraphTest, DeletedChildrenLeaveTheIndexAndTheLookupHint) {
         ++drained;
     }
     EXPECT_EQ(drained, 200u);
+}
+
+// Large folders below the host level find children by their exact bytes:
+// names the locale-aware order sets side by side (case, accents, a soft
+// hyphen, sharp s and "ss") are still different nodes, and the host level
+// still ignores case however many hosts there are.
+TEST_F(GraphTest, LargeFoldersTellApartNamesThatDifferOnlyInCaseOrAccents) {
+    const char* tricky[] = {"cafe", "Cafe", "CAFE", "caf\xe9", "caf\xc9", "Caf\xe9", "stra\xdf" "e", "strasse",
+                            "co\xadop", "coop", "co-op", "co'op", "\xe1", "\xc1", "a", "A", "x.htm?q=/A", "x.htm?q=/a"};
+    std::map<std::string, ToBeOpenTN*> made;
+    for (int i = 0; i < 60; ++i) made["p" + std::to_string(i)] = nullptr;
+    for (const char* t : tricky) made[t] = nullptr;
+    for (auto& [name, n] : made) {
+        n = g.findOrCreate("http://h/big/" + name, 1, false);
+        ASSERT_NE(n, nullptr) << name;
+    }
+    std::set<ToBeOpenTN*> distinct;
+    for (auto& [name, n] : made) distinct.insert(n);
+    EXPECT_EQ(distinct.size(), made.size());
+    for (auto& [name, n] : made) EXPECT_EQ(g.find("http://h/big/" + name), n) << name;
+    EXPECT_EQ(g.find("http://h/big/cAfe"), nullptr);
+    EXPECT_EQ(g.find("http://h/big/caf\xe8"), nullptr);
+    EXPECT_EQ(g.find("http://h/big/coop "), nullptr);
+
+    // Nodes leave and come back in random order; every lookup on the way
+    // agrees with a map of the exact names.
+    std::mt19937 rng(11);
+    std::vector<std::string> names;
+    for (auto& [name, n] : made) names.push_back(name);
+    for (int round = 0; round < 400; ++round) {
+        const std::string& name = names[rng() % names.size()];
+        if (made[name]) {
+            delete made[name];
+            made[name] = nullptr;
+        } else {
+            made[name] = g.findOrCreate("http://h/big/" + name, 1, false);
+        }
+        const std::string& probe = names[rng() % names.size()];
+        ASSERT_EQ(g.find("http://h/big/" + probe), made[probe]) << probe << " after round " << round;
+    }
+    for (auto& [name, n] : made) EXPECT_EQ(g.find("http://h/big/" + name), n) << name;
+
+    std::vector<ToBeOpenTN*> hosts;
+    for (int i = 0; i < 60; ++i) hosts.push_back(g.findOrCreate("http://Host" + std::to_string(i) + ".example/", 1, false));
+    for (int i = 0; i < 60; ++i) EXPECT_EQ(g.find("HTTP://HOST" + std::to_string(i) + ".EXAMPLE/"), hosts[i]) << i;
+}
+
+// A damaged tree file may hold two children of one name: the lookup finds
+// the first in list order, and the second once the first is gone.
+TEST_F(GraphTest, LargeFolderWithARepeatedNameFindsTheFirstOfThem) {
+    for (int i = 0; i < 80; ++i) g.findOrCreate("http://h/d/n" + std::to_string(i), 1, false);
+    ToBeOpenTN* folder = g.find("http://h/d/");
+    ToBeOpenTN* first = g.find("http://h/d/n40");
+    auto* second = new ToBeOpenTN("n40", 1);
+    auto* third = new ToBeOpenTN("n40", 1);
+    folder->insertChild(second);
+    folder->insertChild(third);
+    ASSERT_EQ(first->nextSibling(), second);
+    ASSERT_EQ(second->nextSibling(), third);
+    EXPECT_EQ(g.find("http://h/d/n40"), first);
+    delete second;
+    EXPECT_EQ(g.find("http://h/d/n40"), first);
+    delete first;
+    EXPECT_EQ(g.find("http://h/d/n40"), third);
+    delete third;
+    EXPECT_EQ(g.find("http://h/d/n40"), nullptr);
+    EXPECT_NE(g.find("http://h/d/n41"), nullptr);
 }
