@@ -23,11 +23,28 @@ std::vector<std::string> SplitProgramArguments(std::string_view line) {
     return args;
 }
 
+namespace {
+
+// On POSIX an absolute path starts with "/" too: one that holds a second
+// "/" or ends in ".zbp" is no switch.
+bool IsPosixPath(const AStr& arg) {
+#ifdef _WIN32
+    (void)arg;
+    return false;
+#else
+    std::string_view a = arg.view();
+    if (a.find('/', 1) != std::string_view::npos) return true;
+    return a.size() > 4 && AStr(a.substr(a.size() - 4)).equalsNoCase(".zbp");
+#endif
+}
+
+}  // namespace
+
 RunRequest ParseRunRequest(const std::vector<std::string>& args) {
     RunRequest r;
     if (args.empty()) return r;
     const AStr first(args[0]);
-    if (first.startsWith("/")) {
+    if (first.startsWith("/") && !IsPosixPath(first)) {
         struct Switch {
             const char* name;
             RunRequest::Kind kind;

@@ -33,6 +33,12 @@ TEST(CommandLine, FirstArgumentChoosesTheRun) {
     EXPECT_TRUE(f.files.empty());
 
     EXPECT_EQ(RunRequest::Plain, ParseCommandLine("/nonsense a.zbp").kind);
+#ifndef _WIN32
+    // Absolute paths of project files are no switches here.
+    EXPECT_EQ((Args{"/home/ann/one.zbp", "/two"}), ParseCommandLine("/home/ann/one.zbp /two").files);
+    EXPECT_EQ(RunRequest::Batch, ParseCommandLine("/one.ZBP").kind);
+    EXPECT_EQ(RunRequest::Auto, ParseCommandLine("/auto").kind);
+#endif
     RunRequest one = ParseCommandLine("\"my site.zbp\"");
     EXPECT_EQ(RunRequest::Batch, one.kind);
     EXPECT_EQ((Args{"my site.zbp"}), one.files);

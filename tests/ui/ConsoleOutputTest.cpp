@@ -9,6 +9,16 @@
 
 namespace {
 
+JobStatus S(uint32_t received, uint32_t queued, uint32_t active, uint32_t failed, double bytesPerSecond) {
+    JobStatus s;
+    s.received = received;
+    s.queued = queued;
+    s.active = active;
+    s.failed = failed;
+    s.bytesPerSecond = bytesPerSecond;
+    return s;
+}
+
 // Everything written to a temporary file, read back.
 struct Captured {
     std::FILE* f = std::tmpfile();
@@ -28,17 +38,20 @@ TEST(ConsoleOutput, StatusTextAndRates) {
     EXPECT_EQ("512 B/s", FormatRate(512));
     EXPECT_EQ("1.5 KB/s", FormatRate(1536));
     EXPECT_EQ("2.0 MB/s", FormatRate(2 * 1048576.0));
-    EXPECT_EQ("12 received, 30 queued, 3 active, 1.0 KB/s", FormatStatus({12, 30, 3, 0, 1024}));
-    EXPECT_EQ("1 received, 0 queued, 0 active, 0 B/s, 2 failed", FormatStatus({1, 0, 0, 2, 0}));
+    EXPECT_EQ("12 received, 30 queued, 3 active, 1.0 KB/s", FormatStatus(S(12, 30, 3, 0, 1024)));
+    EXPECT_EQ("1 received, 0 queued, 0 active, 0 B/s, 2 failed", FormatStatus(S(1, 0, 0, 2, 0)));
+    JobStatus waiting = S(1, 0, 0, 2, 0);
+    waiting.waitingUntil = "2026-12-08 03:00";
+    EXPECT_EQ("Waiting for the start time 2026-12-08 03:00", FormatStatus(waiting));
 }
 
 TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
     Captured c;
     ConsoleOutput out(c.f, true, 1251);
-    out.status({1, 2, 1, 0, 0}, 0);
-    out.status({1, 2, 1, 0, 0}, 10);  // unchanged: nothing drawn
+    out.status(S(1, 2, 1, 0, 0), 0);
+    out.status(S(1, 2, 1, 0, 0), 10);  // unchanged: nothing drawn
     out.message("\xCF\xF0\xE8\xE2\xE5\xF2\r\nline two");  // "Привет" in 1251
-    out.status({2, 1, 1, 0, 0}, 20);
+    out.status(S(2, 1, 1, 0, 0), 20);
     out.finish();
     EXPECT_EQ("\r\x1b[K1 received, 2 queued, 1 active, 0 B/s"
               "\r\x1b[K\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\nline two\n"
@@ -50,12 +63,12 @@ TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
 TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
     Captured c;
     ConsoleOutput out(c.f, false, 1252);
-    out.status({1, 0, 1, 0, 0}, 1000);
-    out.status({2, 0, 1, 0, 0}, 2000);   // too soon
-    out.status({3, 0, 1, 0, 0}, 6000);   // five seconds on
-    out.status({3, 0, 1, 0, 0}, 12000);  // unchanged
+    out.status(S(1, 0, 1, 0, 0), 1000);
+    out.status(S(2, 0, 1, 0, 0), 2000);   // too soon
+    out.status(S(3, 0, 1, 0, 0), 6000);   // five seconds on
+    out.status(S(3, 0, 1, 0, 0), 12000);  // unchanged
     out.message("caf\xE9");
-    out.status({4, 0, 0, 0, 0}, 12001, true);  // the end of the run: not held back
+    out.status(S(4, 0, 0, 0, 0), 12001, true);  // the end of the run: not held back
     out.finish();
     EXPECT_EQ("1 received, 0 queued, 1 active, 0 B/s\n3 received, 0 queued, 1 active, 0 B/s\ncaf\xC3\xA9\n"
               "4 received, 0 queued, 0 active, 0 B/s\n",

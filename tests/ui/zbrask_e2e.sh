@@ -5,12 +5,9 @@
 set -eu
 zbrask=$1; src=$2; work=$3
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
-mkfifo stdin.fifo
-python3 "$src/tests/servers/httpserver.py" --root "$src/samples/site" --port-file port --max-seconds 120 <stdin.fifo >/dev/null 2>server.err &
-exec 3>stdin.fifo   # the server stops when this closes
-for i in $(seq 50); do [ -s port ] && break; sleep 0.1; done
-port=$(cat port)
-fail() { echo "FAIL: $*"; exit 1; }
+serve_seconds=120
+. "$src/tests/ui/serve.sh"
+serve_http "$src/samples/site"
 
 timeout 60 "$zbrask" /url "http://127.0.0.1:$port/" 2>run1.txt || fail "first run: exit $? $(cat run1.txt)"
 grep -q "The download is complete." run1.txt || fail "no completion message"
@@ -32,5 +29,4 @@ done
 grep -q "zbrask /f" run1.txt || fail "no hint how to continue"
 
 timeout 60 "$zbrask" /f "$copy/127.0.0.1.zbp" 2>run2.txt || fail "continue: exit $? $(cat run2.txt)"
-exec 3>&-
 echo "OK: $pages pages"

@@ -12,6 +12,7 @@ std::string FormatRate(double bps) {
 }
 
 std::string FormatStatus(const JobStatus& s) {
+    if (!s.waitingUntil.empty()) return "Waiting for the start time " + s.waitingUntil;
     std::string t = std::to_string(s.received) + " received, " + std::to_string(s.queued) + " queued, " +
                     std::to_string(s.active) + " active, " + FormatRate(s.bytesPerSecond);
     if (s.failed) t += ", " + std::to_string(s.failed) + " failed";
@@ -26,9 +27,13 @@ void ConsoleOutput::clearStatus() {
 }
 
 void ConsoleOutput::message(std::string_view text) {
-    clearStatus();
     std::string utf8(3 * text.size() + 1, '\0');
     utf8.resize(codepage::ToUtf8(codePage_, text.data(), text.size(), utf8.data()));
+    line(utf8);
+}
+
+void ConsoleOutput::line(std::string_view utf8) {
+    clearStatus();
     // A pane text may hold several lines (CR LF between them).
     std::string line;
     for (char c : utf8) {

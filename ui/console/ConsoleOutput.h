@@ -15,9 +15,11 @@ struct JobStatus {
     uint32_t active = 0;
     uint32_t failed = 0;
     double bytesPerSecond = 0;
+    std::string waitingUntil;  // a batch's start time not reached yet: shown instead of the counts
 };
 
-// "12 received, 30 queued, 3 active, 45.3 KB/s" (and ", 2 failed").
+// "12 received, 30 queued, 3 active, 45.3 KB/s" (and ", 2 failed"), or
+// "Waiting for the start time 2026-12-08 03:00".
 std::string FormatStatus(const JobStatus& s);
 // A rate in B/s, KB/s or MB/s (1024-based), one decimal past bytes.
 std::string FormatRate(double bytesPerSecond);
@@ -31,6 +33,8 @@ public:
 
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
+    // A line of the program's own, already in the terminal's encoding.
+    void line(std::string_view utf8);
     // The status line at tick now: on a terminal always (in place), else
     // at most every kPlainInterval ms, and only when it changed. The last
     // status of a run is printed whenever it changed.

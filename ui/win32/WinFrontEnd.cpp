@@ -18,7 +18,7 @@ MainWindow* WinFrontEnd::createMainWindow(Application& app) {
     loop_.app = &app;
     auto frame = std::make_unique<FrameWindow>(app);
     if (!frame->create()) return nullptr;
-    auto main = std::make_unique<StatusMainWindow>(app);
+    auto main = std::make_unique<EngineMainWindow>(app);
     if (!main->create(frame->hwnd())) return nullptr;
     frame->setClient(main.get(), main->hwnd());
     loop_.setMainWindowHandle(main->hwnd());

@@ -6,7 +6,7 @@
 
 #include "app/ApplicationFrontEnd.h"
 #include "ui/win32/FrameWindow.h"
-#include "ui/win32/StatusMainWindow.h"
+#include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/ZApplication.h"
 
 class WinFrontEnd final : public ApplicationFrontEnd {
@@ -19,7 +19,7 @@ public:
     void* ownerWindow() const override { return frame_ ? frame_->hwnd() : nullptr; }
 
     FrameWindow* frame() const { return frame_.get(); }
-    StatusMainWindow* main() const { return main_.get(); }
+    EngineMainWindow* main() const { return main_.get(); }
 
 private:
     // The loop routes keyboard messages to the application's modeless dialog.
@@ -33,5 +33,5 @@ private:
     Loop loop_;
     // The main window goes before the frame that holds it.
     std::unique_ptr<FrameWindow> frame_;
-    std::unique_ptr<StatusMainWindow> main_;
+    std::unique_ptr<EngineMainWindow> main_;
 };

@@ -1,29 +1,27 @@
 // The terminal program: "zbrask /url URL" mirrors a site into a folder of
-// the current folder, "zbrask /f project.zbp" continues a saved job.
+// the current folder, "zbrask /f project.zbp" continues a saved job, and
+// "zbrask /auto" or "zbrask a.zbp b.zbp" runs a batch of projects.
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
-#include "app/ApplicationProfile.h"
 #include "app/CommandLine.h"
-#include "app/LanguageFile.h"
-#include "app/ProgramOptions.h"
-#include "app/ZBraskLibrary.h"
-#include "batch/ApplicationSettings.h"
-#include "batch/Batch.h"
-#include "engine/Url.h"
-#include "platform/File.h"
-#include "ui/console/program/ConsoleHost.h"
+#include "app/Lang.h"
+#include "app/ProgramEntry.h"
+#include "ui/console/program/ConsoleFrontEnd.h"
 
 namespace {
 
-// A folder name for an unnamed job: the URL's host, with the characters a
-// file name cannot hold replaced.
-AStr FolderForUrl(const std::string& url) {
-    AStr host = url::hostOfUrl(url);
-    std::string name;
-    for (char c : host.view()) name += (c == ':' || c == '/' || c == '\\') ? '_' : c;
-    if (name.empty() || name == "." || name == "..") name = "download";
-    return AStr(platform::CurrentFolder()) + "/" + AStr(name);
+// The arguments as one command line, quoted where the splitting needs it.
+std::string JoinArguments(const std::vector<std::string>& args) {
+    std::string line;
+    for (const std::string& a : args) {
+        if (!line.empty()) line += ' ';
+        if (a.find_first_of(" \t") == std::string::npos) line += a;
+        else line += '"' + a + '"';
+    }
+    return line;
 }
 
 }  // namespace
@@ -31,46 +29,23 @@ AStr FolderForUrl(const std::string& url) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     RunRequest run = ParseRunRequest(args);
-    if ((run.kind != RunRequest::Url && run.kind != RunRequest::OpenFile) || run.value.empty()) {
-        std::fprintf(stderr, "usage: zbrask /url URL\n       zbrask /f project.zbp\n");
+    bool runs = (run.kind == RunRequest::Url || run.kind == RunRequest::OpenFile) ? !run.value.empty()
+                                                                                   : run.kind == RunRequest::Auto ||
+                                                                                         run.kind == RunRequest::Batch;
+    if (!runs && !run.installTime()) {
+        std::fprintf(stderr,
+                     "usage: zbrask /url URL          mirror a site into a folder here\n"
+                     "       zbrask /f project.zbp    continue or refresh a saved job\n"
+                     "       zbrask /auto             run the stored batch (from its start time)\n"
+                     "       zbrask a.zbp b.zbp ...   run these projects one after the other\n");
         return 64;
     }
-
-    ApplicationProfile settings;
-    ProgramOptions options;
-    options.read(settings);
-    (void)LoadProgramLanguage(options.language);
-    RegisterTextSource(&ProgramTextSource());
-    DialUp dialUp(platform::RasFunctions{});
-    Batch batch;
-    ApplicationSettings app(dialUp, batch);
-    app.read(settings);
-
-    EngineSettings engine;
-    engine.agent = options.internetAgent;
-    engine.proxy = app.proxy;
-    engine.languageCode = options.language;
-    engine.skip.read(settings);
-    int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
-
-    ConsoleHost host(std::move(engine), codePage);
-    ConsoleHost::catchInterrupts();
-    AStr projectPath;
-    bool unnamed = run.kind == RunRequest::Url;
-    if (unnamed) {
-        AStr folder = FolderForUrl(run.value);
-        host.window().newJob(run.value.c_str(), folder.c_str());
-        AStr name = AStr(url::hostOfUrl(run.value)).empty() ? AStr("download") : folder.substr(folder.rfind('/') + 1);
-        projectPath = folder + "/" + name + ".zbp";
-    } else {
-        projectPath = AStr(run.value.c_str());
-        if (host.window().openProject(projectPath.c_str()) != 0) {
-            std::fprintf(stderr, "zbrask: cannot open the project %s\n", projectPath.c_str());
-            return 66;
-        }
-        host.window().continueJob();
-    }
-    int status = host.run();
-    if (host.finish(projectPath, unnamed) != 0 && status == 0) status = 1;
-    return status;
+    ProgramEntry entry;
+    entry.commandLine = JoinArguments(args).c_str();
+    entry.frontEnd = [] {
+        int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
+        return std::make_unique<ConsoleFrontEnd>(codePage);
+    };
+    entry.updater = [](void*) {};  // the updater is a Windows program
+    return RunZBrask(entry);
 }

@@ -1,0 +1,221 @@
+#include "ui/console/program/ConsoleMainWindow.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Lang.h"
+#include "engine/JobFolder.h"
+#include "platform/Clock.h"
+#include "platform/File.h"
+
+namespace {
+
+constexpr uint32_t kCommandMessage = 0x0111;  // the window system's command message; wParam is the id
+constexpr uint32_t kTerminalRedrawMs = 250;
+
+volatile std::sig_atomic_t g_interrupts = 0;
+
+// Only a flag is set here; the second interrupt ends the process, which
+// _exit may do from a signal handler.
+extern "C" void OnInterrupt(int) {
+    if (g_interrupts) _exit(130);
+    g_interrupts = 1;
+}
+
+uint32_t UnfinishedFiles(ToBeOpenTN& root) {
+    uint32_t n = 0;
+    std::vector<ToBeOpenTN*> stack{&root};
+    while (!stack.empty()) {
+        ToBeOpenTN* t = stack.back();
+        stack.pop_back();
+        for (ToBeOpenTN* c = t->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (t->state == StateFailed || t->state == StateMissing) ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+void ConsoleMainWindow::catchInterrupts() {
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+ConsoleMainWindow::ConsoleMainWindow(Application& app, platform::MessageQueue& queue, MessageLoop& loop, int codePage)
+    : app_(app), queue_(queue), loop_(loop), out_(stderr, isatty(2) != 0, codePage) {
+    EngineSettings settings;
+    settings.agent = app_.start().options.internetAgent;
+    settings.proxy = app_.proxy();
+    settings.exitOnEnd = false;  // the run ends with its job or batch anyway
+    settings.languageCode = app_.start().options.language;
+    settings.skip.read(app_.settings());
+    Application* a = &app_;
+    engine_ = std::make_unique<Window>(static_cast<WindowViews&>(*this), queue_.handle(), app_.dialUp(),
+                                       ProgramLanguage(), std::move(settings),
+                                       [a] { return a->batchRunner().running(); });
+}
+
+ConsoleMainWindow::~ConsoleMainWindow() { engine_.reset(); }
+
+void ConsoleMainWindow::worsen(Status s) { status_ = std::max(status_, static_cast<int>(s)); }
+
+MessageLoop::Idle ConsoleMainWindow::idle() {
+    showStatus(false);
+    return engine_->idle();
+}
+
+void ConsoleMainWindow::afterIdle() {
+    if (g_interrupts && !stopping_) {
+        stopping_ = true;
+        if (!jobIdle()) worsen(kStopped);
+        if (app_.batchRunner().running()) {
+            if (app_.batchRunner().nextIndex() < app_.batch().count()) worsen(kStopped);
+            app_.batchRunner().end();
+        }
+        onCommand(Window::kCommandExit);
+        return;
+    }
+    if (!jobIdle()) {
+        jobRunning_ = true;
+        return;
+    }
+    if (jobRunning_) {
+        jobRunning_ = false;
+        jobEnded();
+    }
+    if (!stopping_ && engine_->activeList().empty() && !app_.batchRunner().running() && app_.projectToOpen().empty())
+        loop_.quit(status_);
+}
+
+void ConsoleMainWindow::jobEnded() {
+    if (engine_->jobMessage() == ProgramLanguage().text(Window::kTextDiskFull)) worsen(kDiskFull);
+    else if (UnfinishedFiles(engine_->graph().root())) worsen(kSomeFailed);
+}
+
+void ConsoleMainWindow::dispatch(const platform::Message& m) {
+    if (m.id >= 0xC000) {
+        (void)engine_->dispatch(m);
+    } else if (m.id == kCommandMessage) {
+        onCommand(static_cast<uint32_t>(m.wParam));
+    } else if (m.id == MessageLoop::kTimerMessage && m.wParam == static_cast<uintptr_t>(BatchRunner::kTimerId)) {
+        app_.batchRunner().timerTick();
+    }
+}
+
+void ConsoleMainWindow::postCommand(uint32_t command) {
+    (void)platform::PostMessageTo(queue_.handle(), kCommandMessage, command, 0);
+}
+
+void ConsoleMainWindow::onCommand(uint32_t id) {
+    if (id == Window::kCommandExit) {
+        stopping_ = true;
+        // A job still running is stopped first; the engine sends the
+        // command again once its downloads have ended.
+        if (mayClose()) loop_.quit(status_);
+    } else if (id == Window::kCommandStartDownload) {
+        engine_->continueJob();
+    }
+}
+
+bool ConsoleMainWindow::mayClose() { return engine_->mayRunCommand(Window::kCommandExit); }
+
+bool ConsoleMainWindow::startUrl(const char* url) {
+    if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
+    std::string base = app_.start().options.braskDir.c_str();
+    AStr folder = UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : base, '/');
+    projectPath_.clear();
+    defaultProject_ = UnnamedJobProject(folder, '/');
+    unnamed_ = true;
+    engine_->newJob(url, folder.c_str());
+    return true;
+}
+
+bool ConsoleMainWindow::open(const char* path) {
+    if (engine_->openProject(path) != 0) {
+        out_.line(std::string("zbrask: cannot open the project ") + path);
+        return false;
+    }
+    projectPath_ = path;
+    unnamed_ = false;
+    return true;
+}
+
+bool ConsoleMainWindow::openProject(const char* path) {
+    if (!open(path)) {
+        worsen(kNoProject);
+        return false;
+    }
+    engine_->continueJob();
+    return true;
+}
+
+bool ConsoleMainWindow::openProject(const AStr& path) {
+    if (open(path.c_str())) return true;
+    worsen(kSomeFailed);
+    return false;
+}
+
+void ConsoleMainWindow::saveAndCloseProject() {
+    if (!projectPath_.empty()) (void)engine_->saveProject(projectPath_.c_str());
+}
+
+AStr ConsoleMainWindow::chooseProjectFile() {
+    if (!defaultProject_.empty()) projectPath_ = defaultProject_;
+    return defaultProject_;
+}
+
+bool ConsoleMainWindow::startTimer(int id, uint32_t periodMs) {
+    loop_.setTimer(static_cast<uint32_t>(id), periodMs);
+    return true;
+}
+
+void ConsoleMainWindow::stopTimer(int id) { loop_.killTimer(static_cast<uint32_t>(id)); }
+
+void ConsoleMainWindow::showMessage(const AStr& text) { out_.message(text.view()); }
+
+void ConsoleMainWindow::showStatus(bool force) {
+    uint32_t now = platform::TickCount();
+    if (!force && now - lastStatus_ < kTerminalRedrawMs) return;
+    lastStatus_ = now;
+    JobStatus s;
+    const BatchRunner& batch = app_.batchRunner();
+    if (batch.running() && app_.batch().useStartTime && !batch.startReached()) {
+        const StartTime& t = app_.batch().startTime;
+        char when[32];
+        std::snprintf(when, sizeof when, "%04u-%02u-%02u %02u:%02u", t.year, t.month, t.day, t.hour, t.minute);
+        s.waitingUntil = when;
+    } else {
+        s.received = engine_->filesReceived();
+        s.queued = engine_->filesQueued();
+        s.active = engine_->activeCount();
+        s.failed = engine_->failedCount();
+        s.bytesPerSecond = engine_->bytesPerSecond();
+    }
+    out_.status(s, now, force);
+}
+
+void ConsoleMainWindow::finish() {
+    showStatus(true);
+    out_.finish();
+    if (projectPath_.empty() && defaultProject_.empty()) return;  // no job ran
+    AStr project = projectPath_.empty() ? defaultProject_ : projectPath_;
+    int r = engine_->saveProject(project.c_str());
+    AStr folder = engine_->outputFolder();
+    std::fprintf(stderr, "Stored copy: %s\n", folder.c_str());
+    if (r == 0) {
+        std::fprintf(stderr, "Start page:  %s/start.htm\n", folder.c_str());
+        std::fprintf(stderr, "Project:     %s\n", project.c_str());
+        std::fprintf(stderr, "Continue or refresh with: zbrask /f \"%s\"\n", project.c_str());
+    } else {
+        std::fprintf(stderr, "The project could not be saved at %s (error %d)\n", project.c_str(), r);
+        worsen(kSomeFailed);
+    }
+}

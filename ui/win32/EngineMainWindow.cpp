@@ -1,0 +1,144 @@
+#include "ui/win32/EngineMainWindow.h"
+
+#include "app/Application.h"
+#include "app/Lang.h"
+#include "engine/JobFolder.h"
+#include "platform/File.h"
+
+namespace {
+// Status bar texts: 22017 + job state, then the counts.
+constexpr int kStateText = 22017;
+constexpr int kFilesText = 22022;
+constexpr int kReceivedText = 22025;
+}  // namespace
+
+EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
+
+EngineMainWindow::~EngineMainWindow() {
+    if (engine_) engine_->stopAll();
+}
+
+bool EngineMainWindow::create(HWND frame) {
+    RECT r;
+    GetClientRect(frame, &r);
+    if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
+    if (!status_.create(hwnd(), kStatusBarId)) return false;
+    status_.setParts({120, 110, 140});
+    EngineSettings settings;
+    settings.agent = app_.start().options.internetAgent;
+    settings.proxy = app_.proxy();
+    settings.exitOnEnd = app_.exitOnEnd();
+    settings.languageCode = app_.start().options.language;
+    settings.skip.read(app_.settings());
+    Application* app = &app_;
+    engine_ = std::make_unique<Window>(static_cast<WindowViews&>(*this), hwnd(), app_.dialUp(), ProgramLanguage(),
+                                       std::move(settings), [app] { return app->batchRunner().running(); });
+    refreshStatusBar();
+    (void)status_.fit();
+    return true;
+}
+
+bool EngineMainWindow::startUrl(const char* url) {
+    if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
+    // Below the output folder of the options, or the current folder.
+    std::string base = app_.start().options.braskDir.c_str();
+    AStr folder = UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : base, '\\');
+    projectPath_.clear();
+    defaultProject_ = UnnamedJobProject(folder, '\\');
+    engine_->newJob(url, folder.c_str());
+    refreshStatusBar();
+    return true;
+}
+
+bool EngineMainWindow::openProject(const char* path) {
+    if (engine_->openProject(path) != 0) {
+        showMessage(AStr(path));
+        return false;
+    }
+    projectPath_ = path;
+    refreshStatusBar();
+    return true;
+}
+
+void EngineMainWindow::saveAndCloseProject() {
+    if (!projectPath_.empty()) (void)engine_->saveProject(projectPath_.c_str());
+}
+
+bool EngineMainWindow::mayClose() {
+    if (!engine_->mayRunCommand(Window::kCommandExit)) return false;
+    if (!projectPath_.empty()) (void)engine_->saveTreeIfChanged();
+    return true;
+}
+
+WindowViews::Answer EngineMainWindow::askYesNoCancel(const AStr& text) {
+    // A job that ended the program by itself keeps its project where its
+    // copy is, as the terminal program does: nobody is there to ask.
+    if (endingByItself_ || app_.batchRunner().running()) return Answer::Yes;
+    switch (MessageBoxA(GetParent(hwnd()), text.c_str(), ProgramLanguage().text(22064).c_str(),
+                        MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return Answer::Yes;
+    case IDNO:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+AStr EngineMainWindow::chooseProjectFile() {
+    // The file dialog comes with the dialogs; until then the unnamed job's
+    // project goes beside its copy.
+    if (!defaultProject_.empty()) projectPath_ = defaultProject_;
+    return defaultProject_;
+}
+
+void EngineMainWindow::refreshStatusBar() {
+    const LangWithError& lang = ProgramLanguage();
+    status_.setText(0, lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str());
+    status_.setText(1, lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str());
+    status_.setText(2, lang.format(kReceivedText, engine_ ? engine_->bytesReceived() / 1024 : 0u).c_str());
+    const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
+    status_.setText(3, message.c_str());
+}
+
+void EngineMainWindow::showMessage(const AStr& text) {
+    lastMessage_ = text;
+    refreshStatusBar();
+}
+
+void EngineMainWindow::postCommand(uint32_t command) {
+    if (command == Window::kCommandExit && engine_ && engine_->jobState() == Window::kIdle) endingByItself_ = true;
+    PostMessageA(hwnd(), WM_COMMAND, command, 0);
+}
+
+bool EngineMainWindow::startTimer(int id, uint32_t periodMs) {
+    return SetTimer(hwnd(), static_cast<UINT_PTR>(id), periodMs, nullptr) != 0;
+}
+
+void EngineMainWindow::stopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
+
+void EngineMainWindow::onCommand(UINT id) {
+    // The exit command closes the frame, which asks whether it may.
+    if (id == Window::kCommandExit) PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
+    if (id == Window::kCommandStartDownload) engine_->continueJob();
+}
+
+void EngineMainWindow::dispatch(const platform::Message& m) { (void)onMessage(m.id, m.wParam, m.lParam); }
+
+LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (engine_ && message >= 0xC000 && engine_->dispatch({message, wParam, lParam})) return 0;
+    switch (message) {
+    case WM_SIZE:
+        (void)status_.fit();
+        return 0;
+    case WM_TIMER:
+        if (wParam == static_cast<WPARAM>(BatchRunner::kTimerId)) app_.batchRunner().timerTick();
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        return 0;
+    default:
+        break;
+    }
+    return ZWindow::onMessage(message, wParam, lParam);
+}
