@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "../WorkerJob.h"
+#include "../WorkerDiskFull.h"
 
 using namespace workertest;
 
@@ -18,26 +18,6 @@ TEST(ThreadDataDiskFull, FullDiskEndsWith112AndKeepsOnlyThePartialFile) {
     std::string dir = place.str();
     if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=256k") != 0)
         GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
-    {
-        Job job;
-        job.out.path = dir;
-        uint32_t r = job.fetch(HttpUrl("/w/full.bin"));
-        EXPECT_EQ(ThreadData::kDiskFull, r);
-        EXPECT_TRUE(job.worker->savedFile().empty());
-        // What fitted is the partial file for a later resume; nothing else
-        // is left of the attempt.
-        auto temps = job.out.temporaryFiles();
-        if (!job.worker->partialFile().empty()) {
-            ASSERT_EQ(1u, temps.size());
-            EXPECT_EQ(job.worker->partialFile().view(), temps[0]);
-        } else {
-            EXPECT_TRUE(temps.empty());
-        }
-        job.worker->release();
-        job.worker = nullptr;
-        job.out.path = fs::path(dir) / "none";  // the mount point is removed below
-    }
-    std::error_code ec;
-    for (auto& e : fs::directory_iterator(dir, ec)) fs::remove_all(e.path(), ec);
+    ExpectDiskFullDownload(dir);
     EXPECT_EQ(0, umount(dir.c_str())) << std::strerror(errno);
 }
