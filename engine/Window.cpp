@@ -210,7 +210,9 @@ void Window::settleReferrers(ToBeOpenTN& node) {
     for (RefFromNode* r : each<RefFromNode>(node.referrers)) {
         ToBeOpenTN* page = r->from;
         if (!page || page->isRoot() || page == &node) continue;
-        if (isRewritten(*page) && page->state != StateLoading) {
+        // A page waiting for its own download (a refresh queues them all)
+        // is left alone: it is rewritten once it has been fetched.
+        if (isRewritten(*page) && page->state != StateLoading && page->state != StateQueued) {
             bool counted = !isPicture(*page) && !(page->flags & FlagStub);
             unrewrite(*page);
             graph_.setState(*page, StateDone);
@@ -711,6 +713,11 @@ int Window::saveTreeIfChanged() {
     if (!graphChanged_ || project_.path().empty()) return 0;
     if (anyActive() || !active_.empty()) return -1;  // saving would requeue running downloads
     int r = saveTree(graph_, project_.path().view());
-    if (r == 0) graphChanged_ = false;
-    return r;
+    if (r != 0) return r;
+    graphChanged_ = false;
+    // The start page goes with every tree file, headed by the project's name.
+    std::string_view name = project_.path().view();
+    name = name.substr(name.find_last_of("/\\") + 1);
+    (void)stubs_.writeStartPage(name.substr(0, name.rfind('.')));
+    return 0;
 }

@@ -110,9 +110,9 @@ public:
     // Writes the project file and the tree file at path (the project's
     // name from then on). 0, or the first error.
     int saveProject(const char* path);
-    // "start.htm" in the output folder, leading to the start URLs' copies.
-    bool writeStartPage(std::string_view heading) { return stubs_.writeStartPage(heading); }
-    // Writes the tree file beside the named project when the graph changed.
+    // Writes the tree file beside the named project when the graph changed,
+    // and with it "start.htm" in the output folder, leading to the start
+    // URLs' copies.
     int saveTreeIfChanged();
 
     // What the views show.

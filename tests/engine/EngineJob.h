@@ -90,9 +90,10 @@ struct EngineJob : MessageLoop::Handler {
     EngineJob() { window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{}); }
     ~EngineJob() { window.reset(); }
 
-    void reopen() {
+    void reopen(EngineSettings settings = {}, std::function<bool()> batchRunning = nullptr) {
         window.reset();
-        window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{});
+        window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), settings,
+                                          std::move(batchRunning));
     }
 
     MessageLoop::Idle idle(int) override {
@@ -126,7 +127,7 @@ struct EngineJob : MessageLoop::Handler {
     }
 
     // A page that became rewritten since the last step must have no target
-    // still waiting or loading.
+    // still waiting or loading that has no stored copy yet.
     void checkRewrites() {
         std::set<const ToBeOpenTN*> now;
         std::vector<ToBeOpenTN*> stack{&window->graph().root()};
@@ -138,7 +139,8 @@ struct EngineJob : MessageLoop::Handler {
             now.insert(n);
             if (rewritten.count(n)) continue;
             for (ExtractNode* l : each<ExtractNode>(n->links))
-                if (l->target && (l->target->state == StateLoading || l->target->state == StateQueued))
+                if (l->target && !(l->target->flags & FlagReceived) &&
+                    (l->target->state == StateLoading || l->target->state == StateQueued))
                     rewrittenTooEarly.push_back(window->graph().urlOf(*n).c_str());
         }
         rewritten = std::move(now);

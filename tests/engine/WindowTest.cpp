@@ -183,6 +183,26 @@ TEST(Window, UnfetchedLinksStayAbsoluteWithoutStubs) {
     EXPECT_EQ(site.url("far.html"), links[1]);
 }
 
+// "Exit at the end" ends the program after a job of its own, but not
+// after each job of a batch: the batch decides that at its end.
+TEST(Window, ExitOnEndOnlyOutsideABatch) {
+    ServedSite site("exit");
+    site.write("index.html", Page("Top", {"a.html"}));
+    site.write("a.html", Page("A", {}));
+    for (bool inBatch : {true, false}) {
+        EngineJob job;
+        EngineSettings settings;
+        settings.exitOnEnd = true;
+        job.reopen(settings, [inBatch] { return inBatch; });
+        SetUpJob(job, site.url("index.html"), 1);
+        job.window->continueJob();
+        ASSERT_TRUE(job.run());
+        EXPECT_EQ(2u, job.window->filesReceived());
+        EXPECT_EQ(inBatch ? std::vector<uint32_t>{} : std::vector<uint32_t>{Window::kCommandExit}, job.views.commands)
+            << inBatch;
+    }
+}
+
 // MaxNumThread 0 starts every queued file at once; a timeMaxWait of 0
 // lets a slow answer finish.
 TEST(Window, NoThreadLimitAndNoTimeLimit) {
@@ -267,6 +287,9 @@ TEST(Window, RefreshRunGetsNotModifiedForEveryFile) {
     ASSERT_EQ(0, job.window->openProject(project.c_str()));
     EXPECT_EQ(3u, job.window->filesReceived());
     EXPECT_EQ(3u, job.window->pagesRewritten());
+    // One download at a time: a page still waiting for its own refresh
+    // sees the pages it links to come back first.
+    job.window->project().maxNumThread = 1;
     job.window->refreshJob();
     ASSERT_TRUE(job.run());
     for (const char* f : {"index.html", "a.html", "b.html"}) {
@@ -315,6 +338,10 @@ TEST(Window, InterruptedJobContinuesWithRange) {
     EXPECT_FALSE(hung->rawFile.empty());
     std::string project = job.out.str() + "/resume.zbp";
     ASSERT_EQ(0, job.window->saveProject(project.c_str()));
+    // The start page goes with the tree file, headed by the project's name.
+    std::string start = ReadFileBytes(job.out.str() + "/start.htm");
+    EXPECT_NE(std::string::npos, start.find("<h1>resume</h1>")) << start;
+    EXPECT_NE(std::string::npos, start.find("href=\"127.0.0.1.")) << start;
 
     job.reopen();
     job.views.commands.clear();
