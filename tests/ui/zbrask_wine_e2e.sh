@@ -14,7 +14,7 @@ serve_http "$src/samples/site"
 cp "$exe" "$work/zbrask.exe"
 cp "$(dirname "$exe")"/zb*.dll "$work/"
 printf '[DLoad]\r\nExitOnEnd=1\r\n' >"$work/zbrask.INI"
-timeout 120 xvfb-run -a "$src/tools/wine-run.sh" "$prefix" "$work/zbrask.exe" /url "http://127.0.0.1:$port/" \
+timeout 120 "$src/tools/wine-run.sh" "$prefix" "$work/zbrask.exe" /url "http://127.0.0.1:$port/" \
   >run.txt 2>&1 || fail "exit $? $(cat run.txt)"
 copy="$work/127.0.0.1"
 [ -f "$copy/127.0.0.1.zbp" ] && [ -f "$copy/127.0.0.1.zbt" ] || fail "no project or tree file"

@@ -212,11 +212,17 @@ TEST_F(FrameWindowTest, AMinimisedFrameIsNotRestoredMinimised) {
     }
 }
 
-TEST_F(FrameWindowTest, TheEntryShowCommandDecidesWhenItIsZero) {
+// Two cases, each in a process of its own: without a window manager,
+// Wine's display driver may unmap a maximised frame's X window after it is
+// gone when another frame follows it in the same process.
+TEST_F(FrameWindowTest, AStoredMaximisedFrameOpensMaximised) {
     write("[Window]\r\nX=100\r\nY=120\r\nW=400\r\nH=300\r\nshow=3\r\n");
     start(SW_SHOWNORMAL);
-    EXPECT_TRUE(IsZoomed(frame)) << "a stored maximised frame opens maximised";
-    closeAndSettle();
+    EXPECT_TRUE(IsZoomed(frame));
+}
+
+TEST_F(FrameWindowTest, TheEntryShowCommandDecidesWhenItIsZero) {
+    write("[Window]\r\nX=100\r\nY=120\r\nW=400\r\nH=300\r\nshow=3\r\n");
     start(SW_HIDE);
     EXPECT_FALSE(IsZoomed(frame));
     EXPECT_FALSE(IsWindowVisible(frame));
