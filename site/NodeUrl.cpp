@@ -85,6 +85,29 @@ AStr nodeUrl(const ToBeOpenTN* node) {
     return u;
 }
 
+bool nodeUrlIs(const ToBeOpenTN* node, std::string_view url) {
+    if (!node || node->isRoot()) return false;
+    // nodeUrl's pieces taken off the end of url, last first.
+    auto cut = [&url](std::string_view end) {
+        if (url.size() < end.size() || url.substr(url.size() - end.size()) != end) return false;
+        url.remove_suffix(end.size());
+        return true;
+    };
+    if (node->tail.empty() && !node->empty() && !cut("/")) return false;
+    if (!cut(node->tail.view())) return false;
+    for (const ToBeOpenTN* n = node;;) {
+        const ToBeOpenTN* up = n->parentNode();
+        const bool top = !up || up->isRoot();
+        std::string_view name = n->name.view();
+        if (top && !name.empty() && name.back() == ':' && name.find("//") == std::string_view::npos && !cut("/"))
+            return false;
+        if (!cut(name)) return false;
+        if (top) return url.empty();
+        if (!cut("/")) return false;
+        n = up;
+    }
+}
+
 bool sameLink(std::string_view a, std::string_view b) {
     if (a == b) return true;
     if (a.size() + 1 == b.size() && b.back() == '/' && b.substr(0, a.size()) == a) return true;

@@ -45,6 +45,8 @@ private:
 // that ends in ':' without "//", then the tail; a node with children and
 // no tail ends in "/".
 AStr nodeUrl(const ToBeOpenTN* node);
+// nodeUrl(node) == url, without building it.
+bool nodeUrlIs(const ToBeOpenTN* node, std::string_view url);
 
 // Links of one page are the same when equal, or equal but for one
 // trailing "/".

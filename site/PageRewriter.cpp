@@ -10,6 +10,7 @@
 #include "site/HtmlTables.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
+#include "site/NodeUrl.h"
 
 namespace {
 
@@ -66,17 +67,8 @@ AStr PageRewriter::baseOf(const ToBeOpenTN& page) const {
     return page.baseUrl.empty() ? graph_.urlOf(page) : page.baseUrl;
 }
 
-AStr PageRewriter::replacement(const ToBeOpenTN& page, const AStr& pageFile, const ExtractNode& link) const {
-    const AStr base = baseOf(page);
-    url::UrlCombiner combiner(base, kCombineFlags);
-    std::string out;
-    exists_.clear();
-    appendReplacement(combiner, pageFile, link, out);
-    return AStr(out);
-}
-
-void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, const AStr& pageFile, const ExtractNode& link,
-                                     std::string& out) const {
+void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, std::string_view pageFile, const ExtractNode& link,
+                                     std::string& out) {
     AStr textBuf;
     std::string_view text = decodeLink(link.linkText, textBuf);
     std::string_view address = text.substr(0, text.find('#'));
@@ -100,9 +92,11 @@ void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, const AStr& pag
         return;
     }
 
-    if (ToBeOpenTN* target = graph_.find(absolute_)) {
+    if (ToBeOpenTN* target = nodeOf(link, absolute_)) {
         const AStr* stored = storedCopy(*target);
         if (stored && !(link.flags & FlagNotFollowed)) {
+            // Both files lie below the output folder: the link between
+            // them is the same as between their full paths.
             saving::appendRelativeLink(pageFile, *stored, fragment, out);
             return;
         }
@@ -115,14 +109,23 @@ void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, const AStr& pag
     out += fragment;
 }
 
-const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target) const {
+ToBeOpenTN* PageRewriter::nodeOf(const ExtractNode& link, std::string_view url) const {
+    // The URL names the node whose own URL it is; a lookup from the top of
+    // the graph is needed only when the link's target is another one.
+    if (link.target && nodeUrlIs(link.target, url)) return link.target;
+    return graph_.find(url);
+}
+
+const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target) {
     if (target.savedFile.empty()) return nullptr;
-    auto [it, fresh] = exists_.try_emplace(&target);
+    auto [it, fresh] = exists_.try_emplace(&target, false);
     if (fresh) {
-        AStr path = graph_.absolutePath(target.savedFile);
-        if (platform::FileExists(path.c_str())) it->second = std::move(path);
+        path_.assign(graph_.outputFolder.view());
+        path_ += platform::kPathSep;
+        path_ += target.savedFile.view();
+        it->second = platform::FileExists(path_.c_str());
     }
-    return it->second.empty() ? nullptr : &it->second;
+    return it->second ? &target.savedFile : nullptr;
 }
 
 bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
@@ -193,7 +196,7 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
         const size_t mark = out.size();
         out.append(in, pos, end - len - pos);
         const size_t repStart = out.size();
-        appendReplacement(combiner, stored, link, out);
+        appendReplacement(combiner, page.savedFile, link, out);
         if (out.size() - repStart > 0xFFFF) {
             out.resize(mark);
             continue;

@@ -35,24 +35,26 @@ public:
     bool rewrite(ToBeOpenTN& page);
     bool unrewrite(ToBeOpenTN& page);
 
-    // What a link is replaced with on the page: a relative link to a
-    // stored target with its fragment, "empty.gif", the absolute URL, or
-    // for a URL that cannot be used the link text itself.
-    AStr replacement(const ToBeOpenTN& page, const AStr& pageFile, const class ExtractNode& link) const;
-
 private:
     // The page's base URL (its own when it declared none).
     AStr baseOf(const ToBeOpenTN& page) const;
-    void appendReplacement(url::UrlCombiner& pageBase, const AStr& pageFile, const ExtractNode& link,
-                           std::string& out) const;
+    // What a link is replaced with on the page: a relative link to a
+    // stored target with its fragment, "empty.gif", the absolute URL, or
+    // for a URL that cannot be used the link text itself. pageFile is the
+    // page's stored file below the output folder.
+    void appendReplacement(url::UrlCombiner& pageBase, std::string_view pageFile, const class ExtractNode& link,
+                           std::string& out);
+    // The node the link's absolute URL names: mostly the link's own target.
+    ToBeOpenTN* nodeOf(const ExtractNode& link, std::string_view url) const;
     bool replaceCopy(const AStr& stored, const std::string& content);
-    // The full path of the target's stored copy, or null when it has none.
-    const AStr* storedCopy(const ToBeOpenTN& target) const;
+    // The target's stored file below the output folder, or null when it
+    // has no copy there.
+    const AStr* storedCopy(const ToBeOpenTN& target);
     uint32_t now() const;
 
     LinkGraph& graph_;
-    // The full path of a target's copy ("" when none), asked once per
-    // target and rewrite.
-    mutable std::unordered_map<const ToBeOpenTN*, AStr> exists_;
-    mutable AStr absolute_;  // each link's absolute URL, its room kept
+    // Whether a target's copy exists, asked once per target and rewrite.
+    std::unordered_map<const ToBeOpenTN*, bool> exists_;
+    std::string path_;  // a copy's full path, its room kept
+    AStr absolute_;     // each link's absolute URL, its room kept
 };

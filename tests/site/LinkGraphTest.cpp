@@ -101,6 +101,28 @@ TEST_F(GraphTest, LookupFindsWhatCreationMadeForTrickyUrls) {
     EXPECT_EQ(g.find("http://h/A/b/c"), nullptr);
     EXPECT_EQ(g.find("/x"), nullptr);
     EXPECT_EQ(g.find(""), nullptr);
+
+    // Every node, folders and the host included, knows its URL without
+    // building it, and no other: not with a byte more, less or changed.
+    std::vector<ToBeOpenTN*> stack{&g.root()};
+    size_t nodes = 0;
+    while (!stack.empty()) {
+        ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (n->isRoot()) continue;
+        ++nodes;
+        std::string u = nodeUrl(n).c_str();
+        EXPECT_TRUE(nodeUrlIs(n, u)) << u;
+        EXPECT_FALSE(nodeUrlIs(n, u + "/")) << u;
+        EXPECT_FALSE(nodeUrlIs(n, "x" + u)) << u;
+        EXPECT_FALSE(nodeUrlIs(n, u.substr(1))) << u;
+        EXPECT_FALSE(nodeUrlIs(n, u.substr(0, u.size() - 1))) << u;
+        u[u.size() / 2] ^= 0x20;
+        EXPECT_FALSE(nodeUrlIs(n, u)) << u;
+    }
+    EXPECT_GT(nodes, 10u);
+    EXPECT_FALSE(nodeUrlIs(&g.root(), ""));
 }
 
 TEST_F(GraphTest, FoldersOnTheWayGetLevel100AndTakeALevelLater) {
