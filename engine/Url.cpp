@@ -598,6 +598,36 @@ int crack(std::string_view url, uint32_t flags, Cracked& out)
     return 0;
 }
 
+namespace {
+
+// Bytes a plain reference is made of: nothing in it is cleaned away,
+// decoded, escaped, or read as a scheme, drive, query or fragment.
+constexpr auto kPlainRef = [] {
+    std::array<bool, 256> t{};
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] = true;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] = t[c - 'a' + 'A'] = true;
+    for (char c : std::string_view("-._~/!$'()*+,;=@"))
+        t[static_cast<unsigned char>(c)] = true;
+    return t;
+}();
+
+// Of plain bytes, with no dot segment to remove: "/." nowhere and no dot
+// first (it would follow the folder's slash).
+bool isPlainPath(std::string_view s)
+{
+    unsigned char bad = 0;
+    char prev = '/';
+    for (char c : s) {
+        bad |= static_cast<unsigned char>(!kPlainRef[static_cast<unsigned char>(c)] | (prev == '/' && c == '.'));
+        prev = c;
+    }
+    return !bad;
+}
+
+}  // namespace
+
 UrlCombiner::UrlCombiner(std::string_view base, uint32_t flags) : flags_(flags)
 {
     baseZero_ = hasZero(base);
@@ -617,10 +647,26 @@ UrlCombiner::UrlCombiner(std::string_view base, uint32_t flags) : flags_(flags)
     folder_ = slash == std::string_view::npos ? std::string_view("/") : path_.substr(0, slash + 1);
     // A reference that keeps the base's authority starts as the base does.
     startOk_ = assembleStart(bp, flags_, start_) == 0;
+    folderPlain_ = startOk_ && !baseZero_ && hasAuthority_ && !authority_.empty() && isPlainPath(folder_);
 }
 
 int UrlCombiner::combineRaw(std::string_view relative, AStr& out)
 {
+    // Most links of a page are plain relative paths: the result is the
+    // base's start and folder with the reference as it stands, which is
+    // what the whole way below gives for them.
+    if (folderPlain_ && !relative.empty() && relative.substr(0, 2) != "//" && isPlainPath(relative)) {
+        result_.assign(start_);
+        if (relative[0] != '/')
+            result_ += folder_;
+        result_ += relative;
+        if (result_.size() >= kMaxUrl) {
+            out.clear();
+            return -1;
+        }
+        out.assign(result_.data(), result_.size());
+        return 0;
+    }
     if (baseZero_ || hasZero(relative)) {
         out.clear();
         return -1;

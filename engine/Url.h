@@ -152,6 +152,7 @@ private:
     std::string_view folder_;  // the path up to its last '/', or "/"
     std::string start_;        // the canonical scheme and authority
     bool startOk_ = false;     // false for an unclosed "[" host
+    bool folderPlain_ = false; // the folder takes plain references as they stand
     std::string refPath_, pathBuf_, result_;
 };
 

@@ -88,6 +88,33 @@ TEST(UrlCombiner, ReusedForManyReferencesGivesTheAnswersOfSingleCalls)
     }
 }
 
+// A plain relative path takes a quicker way through the combiner; a blank
+// after it sends the same reference the whole way (blanks around a URL are
+// trimmed). Both must agree for every kind of base and every flag.
+TEST(UrlCombiner, PlainReferencesGiveWhatTheWholeWayGives)
+{
+    const char* bases[] = {"http://h/a/b.htm", "http://h/a/./b/x", "http://h/a/../b/", "http://H:80/A%41/x",
+                           "http://h/a b/x", "http://h", "http://h?q", "http://u:p@h/p/", "https://h/a/",
+                           "ftp://h/x/", "file:///C:/d/x.htm", "http://h/a\\b/c", "http://[::1]/a/", "http://[::1/a/",
+                           "mailto:x@y", "http://h/a/b.htm#f", "http://h/a;p/x", "http://h/a//b/", "news:a/b",
+                           "http://h/~u/(x)/", "http://h/%2e%2e/x/", "http:/h/x", "relative/base"};
+    const char* refs[] = {"x", "x/y.htm", "/x", "/", "a//b", "x.htm", "a.b/c", "Az09-_~!$'()*+,;=@", "x/",
+                          ".x", "x/.y", "a..b/", "x/../y", "x/./y", "//h2/x", "/.", "@", ";p=1", "a@b", "~"};
+    const uint32_t flags[] = {kNoEncode | kDecode, 0, kNoEncode, kDecode, kBrowserMode, kEncodeSpacesOnly, kNoMeta, kEncodePercent};
+    AStr quick, whole;
+    for (const char* b : bases) {
+        for (uint32_t f : flags) {
+            UrlCombiner k(b, f);
+            for (const char* r : refs) {
+                int rq = k.combineRaw(r, quick);
+                int rw = k.combineRaw(std::string(r) + " ", whole);
+                EXPECT_EQ(rq, rw) << b << " + " << r << " flags " << std::hex << f;
+                EXPECT_EQ(quick, whole) << b << " + " << r << " flags " << std::hex << f;
+            }
+        }
+    }
+}
+
 struct SplitRow {
     const char* url;
     uint32_t flags;
