@@ -138,6 +138,7 @@ void Window::onThreadEnd(int status, ThreadData* worker) {
 
 void Window::applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& worker) {
     if (code == 3 || code == ThreadData::kRefused) {
+        failed_.erase(&node);
         graph_.setState(node, StateMissing);
         return;
     }
@@ -151,11 +152,12 @@ void Window::applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& wor
         ++node.retries;
     }
     errorSeen_ = true;
-    ++failedCount_;
+    failed_.insert(&node);
     graph_.setState(node, StateFailed);
 }
 
 void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
+    failed_.erase(&node);
     node.flags &= ~(kFlagDownloadMark | FlagOtherCodePage);
     if (!isPicture(node)) {
         if (status != 304) {
@@ -502,6 +504,7 @@ void Window::deleteLocalFiles(ToBeOpenTN& node) {
 }
 
 void Window::forget(ToBeOpenTN* node) {
+    failed_.erase(node);
     rewriteQueue_.remove(node);
     deferredRewrites_.remove(node);
     graph_.dropOrphanCandidate(node);
@@ -560,6 +563,7 @@ void Window::startJob(bool requeue, bool reset, bool clear) {
         rewriteQueue_.clear();
         deferredRewrites_.clear();
         graph_.clear();
+        failed_.clear();
         pagesRewritten_ = 0;
     }
     if (jobStartTick_ == 0) {
@@ -648,7 +652,7 @@ void Window::newJob(const char* url, const char* outputPath) {
     project_.outputPath = outputPath;
     project_.markChanged();
     jobStartTick_ = 0;
-    failedCount_ = 0;
+    failed_.clear();
     prepareJob();
     startJob(false, false, true);
     enterStartUrls(true);
@@ -673,7 +677,7 @@ int Window::openProject(const char* path) {
         for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
     }
     jobStartTick_ = 0;
-    failedCount_ = 0;
+    failed_.clear();
     setState(kIdle);
     graphChanged_ = false;
     (void)r;  // a missing tree file is a job that starts afresh

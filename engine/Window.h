@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 
 #include "app/MessageLoop.h"
 #include "batch/ApplicationSettings.h"
@@ -123,7 +124,9 @@ public:
     uint32_t filesQueued() const { return graph_.counters.queuedFiles + graph_.counters.queuedPictures; }
     uint32_t pagesRewritten() const { return pagesRewritten_; }
     uint32_t bytesReceived() const { return bytesReceived_; }
-    uint32_t failedCount() const { return failedCount_; }
+    // Files whose last download of this job failed: one that came on a
+    // later try no longer counts, nor does one tried again and again.
+    uint32_t failedCount() const { return static_cast<uint32_t>(failed_.size()); }
     double bytesPerSecond() const;
     const AStr& jobMessage() const { return jobMessage_; }
     bool errorSeen() const { return errorSeen_; }
@@ -187,12 +190,12 @@ private:
     OnceList rewriteQueue_;
     OnceList deferredRewrites_;
     std::atomic<bool> viewChanged_{false};
+    std::unordered_set<const ToBeOpenTN*> failed_;  // compared, never followed
 
     uint32_t jobState_ = kIdle;
     uint32_t activeCount_ = 0;
     uint32_t pagesRewritten_ = 0;
     uint32_t bytesReceived_ = 0;
-    uint32_t failedCount_ = 0;
     uint32_t jobStartTick_ = 0;
     uint32_t activityTick_ = 0;
     uint32_t statusTick_ = 0;

@@ -246,6 +246,23 @@ TEST(Window, LongDownloadsAreStoppedAndRetriedThreeTimes) {
     size_t restarts = std::count(job.views.messages.begin(), job.views.messages.end(), "Restarting the download...");
     EXPECT_EQ(2u, restarts);
     EXPECT_EQ(1u, job.window->filesReceived());
+    EXPECT_EQ(1u, job.window->failedCount()) << "one file, tried three times";
+}
+
+// A file cut short on its first try and completed on the restart is not
+// one that failed: the job ends as a success.
+TEST(Window, AFileThatComesOnItsSecondTryHasNotFailed) {
+    ServedSite site("twice");
+    site.write("index.html", Page("Twice", {"/w/twice.bin"}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl("/w/twice.bin"));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(2u, Requests("/w/twice.bin"));
+    EXPECT_EQ(0, n->lastError);
+    EXPECT_EQ(0u, job.window->failedCount());
 }
 
 // A size limit of 0 MB stops starting files once any data arrived; the

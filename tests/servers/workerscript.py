@@ -13,6 +13,8 @@ WORKER_SCRIPT = {
     "/w/same-unconditional": {"file": "hello.txt", "conditional": False},
     "/w/stored.txt": {"file": "hello.txt"},
     "/w/resume.bin": [{"file": "data.bin", "cut_after": 5000}, {"file": "data.bin"}],
+    # The scheduler's test of a file that comes on its second try.
+    "/w/twice.bin": [{"file": "data.bin", "cut_after": 5000}, {"file": "data.bin"}],
     "/w/presume.bin": [{"file": "data.bin", "cut_after": 5000}, {"file": "data.bin", "cut_after": 8000},
                       {"file": "data.bin"}],
     "/w/badrange.bin": {"file": "data.bin", "range_offset_wrong": 0},

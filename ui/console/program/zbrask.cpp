@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Lang.h"
+#include "app/LanguageFile.h"
 #include "app/ProgramEntry.h"
 #include "ui/console/program/ConsoleFrontEnd.h"
 
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
     ProgramEntry entry;
     entry.commandLine = JoinArguments(args).c_str();
     entry.frontEnd = [] {
+        // The program runs without its texts, as the Windows one does; a
+        // terminal user is told why every message is missing.
+        if (!ProgramLanguage().module())
+            std::fprintf(stderr, "zbrask: no language catalogue (zbenu.lng) in %s: the messages will be empty\n",
+                         ProgramFolder().c_str());
         int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
         return std::make_unique<ConsoleFrontEnd>(codePage);
     };
