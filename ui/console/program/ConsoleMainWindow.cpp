@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/Application.h"
+#include "app/LanguageFile.h"
 #include "app/Lang.h"
 #include "engine/JobFolder.h"
+#include "engine/ThreadData.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
+#include "site/NodeUrl.h"
 
 namespace {
 
@@ -27,17 +31,27 @@ extern "C" void OnInterrupt(int) {
     g_interrupts = 1;
 }
 
-uint32_t UnfinishedFiles(ToBeOpenTN& root) {
-    uint32_t n = 0;
-    std::vector<ToBeOpenTN*> stack{&root};
+// The files of the job that failed or are missing, in tree order.
+std::vector<const ToBeOpenTN*> UnfinishedFiles(const ToBeOpenTN& root) {
+    std::vector<const ToBeOpenTN*> left;
+    std::vector<const ToBeOpenTN*> stack{&root};
     while (!stack.empty()) {
-        ToBeOpenTN* t = stack.back();
+        const ToBeOpenTN* t = stack.back();
         stack.pop_back();
-        for (ToBeOpenTN* c = t->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (t->state == StateFailed || t->state == StateMissing) ++n;
+        for (const ToBeOpenTN* c = t->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (t->state == StateFailed || t->state == StateMissing) left.push_back(t);
     }
-    return n;
+    return left;
 }
+
+// A status the server refused, or the error of the last try.
+std::string WhyNotStored(const ToBeOpenTN& n) {
+    if (static_cast<uint32_t>(n.lastError) == ThreadData::kRefused) return "refused by the server";
+    return "error " + std::to_string(n.lastError);
+}
+
+// At most this many of them are named when a job ends.
+constexpr size_t kUnfinishedShown = 10;
 
 }  // namespace
 
@@ -97,7 +111,14 @@ void ConsoleMainWindow::afterIdle() {
 
 void ConsoleMainWindow::jobEnded() {
     if (engine_->jobMessage() == ProgramLanguage().text(Window::kTextDiskFull)) worsen(kDiskFull);
-    else if (UnfinishedFiles(engine_->graph().root())) worsen(kSomeFailed);
+    else if (std::vector<const ToBeOpenTN*> left = UnfinishedFiles(engine_->graph().root()); !left.empty()) {
+        worsen(kSomeFailed);
+        // Which files, so that the user need not search the copy for them.
+        for (size_t i = 0; i < left.size() && i < kUnfinishedShown; ++i)
+            out_.line("Not stored: " + std::string(nodeUrl(left[i]).c_str()) + " (" + WhyNotStored(*left[i]) + ")");
+        if (left.size() > kUnfinishedShown)
+            out_.line("... and " + std::to_string(left.size() - kUnfinishedShown) + " more not stored");
+    }
 }
 
 void ConsoleMainWindow::dispatch(const platform::Message& m) {
@@ -213,7 +234,8 @@ void ConsoleMainWindow::finish() {
     if (r == 0) {
         std::fprintf(stderr, "Start page:  %s/start.htm\n", folder.c_str());
         std::fprintf(stderr, "Project:     %s\n", project.c_str());
-        std::fprintf(stderr, "Continue or refresh with: zbrask /f \"%s\"\n", project.c_str());
+        // The program's own path: it need not be on the user's PATH.
+        std::fprintf(stderr, "Continue or refresh with: %szbrask /f \"%s\"\n", ProgramFolder().c_str(), project.c_str());
     } else {
         std::fprintf(stderr, "The project could not be saved at %s (error %d)\n", project.c_str(), r);
         worsen(kSomeFailed);
