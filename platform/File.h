@@ -91,6 +91,12 @@ struct FileTimes {
 // '*' and '?' (compared without case), in the order the system lists them.
 std::vector<std::string> FindFiles(const char* folder, const char* pattern);
 
+// The names of all the files in folder (folders left out), in the order the
+// system lists them: one read of the folder where asking for each file
+// would cost a call per name. False when the folder cannot be read or holds
+// more than most entries.
+bool ListFileNames(const char* folder, size_t most, std::vector<std::string>& out);
+
 // A code that says whether the path exists and, when not, why: 0 when it
 // exists, otherwise the search's error code (2 file not found, 3 path not
 // found, 18 no more files...), as the file search reports it.

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/File.h"
 #include "site/CharRefs.h"
+#include "site/CopyExistence.h"
 #include "site/HtmlTables.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
@@ -67,8 +68,8 @@ AStr PageRewriter::baseOf(const ToBeOpenTN& page) const {
     return page.baseUrl.empty() ? graph_.urlOf(page) : page.baseUrl;
 }
 
-void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, std::string_view pageFile, const ExtractNode& link,
-                                     std::string& out) {
+void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, CopyExistence& copies, std::string_view pageFile,
+                                     const ExtractNode& link, std::string& out) {
     AStr textBuf;
     std::string_view text = decodeLink(link.linkText, textBuf);
     std::string_view address = text.substr(0, text.find('#'));
@@ -93,7 +94,7 @@ void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, std::string_vie
     }
 
     if (ToBeOpenTN* target = nodeOf(link, absolute_)) {
-        const AStr* stored = storedCopy(*target);
+        const AStr* stored = storedCopy(*target, copies);
         if (stored && !(link.flags & FlagNotFollowed)) {
             // Both files lie below the output folder: the link between
             // them is the same as between their full paths.
@@ -116,15 +117,10 @@ ToBeOpenTN* PageRewriter::nodeOf(const ExtractNode& link, std::string_view url) 
     return graph_.find(url);
 }
 
-const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target) {
+const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target, CopyExistence& copies) {
     if (target.savedFile.empty()) return nullptr;
     auto [it, fresh] = exists_.try_emplace(&target, false);
-    if (fresh) {
-        path_.assign(graph_.outputFolder.view());
-        path_ += platform::kPathSep;
-        path_ += target.savedFile.view();
-        it->second = platform::FileExists(path_.c_str());
-    }
+    if (fresh) it->second = copies.exists(target.savedFile);
     return it->second ? &target.savedFile : nullptr;
 }
 
@@ -159,6 +155,10 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
 
     exists_.clear();
     exists_.reserve(page.links.count());
+    CopyExistence copies(graph_.outputFolder);
+    for (Node* n = page.links.first(); n; n = n->next())
+        if (const ToBeOpenTN* t = static_cast<ExtractNode*>(n)->target; t && !t->savedFile.empty())
+            copies.expect(t->savedFile);
     std::string out;
     out.reserve(in.size() + in.size() / 8);
     size_t pos = 0;
@@ -196,7 +196,7 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
         const size_t mark = out.size();
         out.append(in, pos, end - len - pos);
         const size_t repStart = out.size();
-        appendReplacement(combiner, page.savedFile, link, out);
+        appendReplacement(combiner, copies, page.savedFile, link, out);
         if (out.size() - repStart > 0xFFFF) {
             out.resize(mark);
             continue;

@@ -14,6 +14,7 @@
 
 #include "framework/AStr.h"
 
+class CopyExistence;
 class LinkGraph;
 class ToBeOpenTN;
 namespace url {
@@ -42,19 +43,18 @@ private:
     // stored target with its fragment, "empty.gif", the absolute URL, or
     // for a URL that cannot be used the link text itself. pageFile is the
     // page's stored file below the output folder.
-    void appendReplacement(url::UrlCombiner& pageBase, std::string_view pageFile, const class ExtractNode& link,
-                           std::string& out);
+    void appendReplacement(url::UrlCombiner& pageBase, CopyExistence& copies, std::string_view pageFile,
+                           const class ExtractNode& link, std::string& out);
     // The node the link's absolute URL names: mostly the link's own target.
     ToBeOpenTN* nodeOf(const ExtractNode& link, std::string_view url) const;
     bool replaceCopy(const AStr& stored, const std::string& content);
     // The target's stored file below the output folder, or null when it
     // has no copy there.
-    const AStr* storedCopy(const ToBeOpenTN& target);
+    const AStr* storedCopy(const ToBeOpenTN& target, CopyExistence& copies);
     uint32_t now() const;
 
     LinkGraph& graph_;
     // Whether a target's copy exists, asked once per target and rewrite.
     std::unordered_map<const ToBeOpenTN*, bool> exists_;
-    std::string path_;  // a copy's full path, its room kept
-    AStr absolute_;     // each link's absolute URL, its room kept
+    AStr absolute_;  // each link's absolute URL, its room kept
 };

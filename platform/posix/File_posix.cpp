@@ -222,6 +222,30 @@ std::vector<std::string> FindFiles(const char* folder, const char* pattern) {
     return out;
 }
 
+bool ListFileNames(const char* folder, size_t most, std::vector<std::string>& out) {
+    out.clear();
+    DIR* d = opendir(*folder ? folder : ".");
+    if (!d) return false;
+    size_t seen = 0;
+    bool ok = true;
+    while (dirent* e = readdir(d)) {
+        if (++seen > most) {
+            ok = false;
+            break;
+        }
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            // The file system did not say, or a link: what it leads to counts.
+            struct stat st;
+            type = fstatat(dirfd(d), e->d_name, &st, 0) != 0 ? DT_UNKNOWN : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+            if (type == DT_UNKNOWN) continue;
+        }
+        if (type != DT_DIR) out.emplace_back(e->d_name);
+    }
+    closedir(d);
+    return ok;
+}
+
 int ProbeFile(const char* path) {
     struct stat st;
     if (stat(path, &st) == 0) return 0;

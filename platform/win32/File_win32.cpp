@@ -201,6 +201,28 @@ std::vector<std::string> FindFiles(const char* folder, const char* pattern) {
     return out;
 }
 
+bool ListFileNames(const char* folder, size_t most, std::vector<std::string>& out) {
+    out.clear();
+    std::string query = folder;
+    if (!query.empty() && query.back() != '\\' && query.back() != '/') query += '\\';
+    query += '*';
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileExA(query.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    size_t seen = 0;
+    bool ok = true;
+    do {
+        if (++seen > most) {
+            ok = false;
+            break;
+        }
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.emplace_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return ok;
+}
+
 int ProbeFile(const char* path) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(path, &fd);

@@ -1,0 +1,60 @@
+#include "site/CopyExistence.h"
+
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/Text.h"
+
+namespace {
+
+// The folder part of a relative path, its last separator included.
+std::string_view folderOf(std::string_view relative) {
+    size_t sep = relative.find_last_of("/\\");
+    return sep == std::string_view::npos ? std::string_view() : relative.substr(0, sep + 1);
+}
+
+// Names as the file system compares them: without case on Windows.
+std::string nameKey(std::string_view name) {
+    std::string k(name);
+#ifdef _WIN32
+    for (char& c : k) c = static_cast<char>(platform::LowerAnsiChar(static_cast<unsigned char>(c)));
+#endif
+    return k;
+}
+
+}  // namespace
+
+void CopyExistence::expect(std::string_view relative) {
+    std::string_view folder = folderOf(relative);
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) it = folders_.emplace(std::string(folder), Folder()).first;
+    ++it->second.asked;
+}
+
+void CopyExistence::read(std::string_view folder, Folder& f) {
+    f.read = true;
+    path_.assign(outputFolder_);
+    path_ += platform::kPathSep;
+    path_ += folder;
+    // A folder far larger than what is asked of it would cost more to read
+    // than the calls it saves: given up after a bounded number of entries.
+    std::vector<std::string> names;
+    f.listed = platform::ListFileNames(path_.c_str(), 16 * f.asked + 64, names);
+    if (!f.listed) return;
+    f.names.reserve(names.size());
+    for (const std::string& n : names) f.names.insert(nameKey(n));
+}
+
+bool CopyExistence::exists(std::string_view relative) {
+    std::string_view folder = folderOf(relative);
+    auto it = folders_.find(folder);
+    if (it != folders_.end() && it->second.asked >= kReadFrom) {
+        Folder& f = it->second;
+        if (!f.read) read(folder, f);
+        if (f.listed && f.names.count(nameKey(relative.substr(folder.size())))) return true;
+    }
+    path_.assign(outputFolder_);
+    path_ += platform::kPathSep;
+    path_ += relative;
+    return platform::FileExists(path_.c_str());
+}
