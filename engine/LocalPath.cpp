@@ -276,9 +276,11 @@ AStr shortName(std::string_view path) {
 
 void appendRelativeLink(std::string_view pageFile, std::string_view targetFile, std::string_view fragment,
                         std::string& out) {
-    size_t split = pageFile.find_last_of("\\/");
-    std::string_view pageFolder = split == std::string_view::npos ? std::string_view() : pageFile.substr(0, split + 1);
-    std::string_view pageName = split == std::string_view::npos ? pageFile : pageFile.substr(split + 1);
+    // A plain loop: find_last_of asks the library once for every byte.
+    size_t split = pageFile.size();
+    while (split > 0 && !isSep(pageFile[split - 1])) --split;
+    std::string_view pageFolder = pageFile.substr(0, split);
+    std::string_view pageName = pageFile.substr(split);
 
     const size_t start = out.size();
     if (!sameNoCase(targetFile, pageFile)) {

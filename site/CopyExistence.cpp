@@ -9,8 +9,10 @@ namespace {
 
 // The folder part of a relative path, its last separator included.
 std::string_view folderOf(std::string_view relative) {
-    size_t sep = relative.find_last_of("/\\");
-    return sep == std::string_view::npos ? std::string_view() : relative.substr(0, sep + 1);
+    // A plain loop: find_last_of asks the library once for every byte.
+    size_t end = relative.size();
+    while (end > 0 && relative[end - 1] != '/' && relative[end - 1] != '\\') --end;
+    return relative.substr(0, end);
 }
 
 // Names as the file system compares them: without case on Windows.
