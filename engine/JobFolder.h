@@ -14,3 +14,9 @@ AStr UnnamedJobFolder(std::string_view url, std::string base, char separator);
 
 // The project file of that folder: <folder>/<folder's name>.zbp.
 AStr UnnamedJobProject(const AStr& folder, char separator);
+
+// Both, for url below base (the current folder when base is empty).
+struct UnnamedJob {
+    AStr folder, project;
+};
+UnnamedJob UnnamedJobFor(std::string_view url, const AStr& base, char separator);

@@ -41,11 +41,10 @@ bool EngineMainWindow::create(HWND frame) {
 bool EngineMainWindow::startUrl(const char* url) {
     if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
     // Below the output folder of the options, or the current folder.
-    std::string base = app_.start().options.braskDir.c_str();
-    AStr folder = UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : base, '\\');
     projectPath_.clear();
-    defaultProject_ = UnnamedJobProject(folder, '\\');
-    engine_->newJob(url, folder.c_str());
+    UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '\\');
+    defaultProject_ = job.project;
+    engine_->newJob(url, job.folder.c_str());
     refreshStatusBar();
     return true;
 }

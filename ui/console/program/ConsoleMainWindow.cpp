@@ -150,12 +150,11 @@ bool ConsoleMainWindow::mayClose() { return engine_->mayRunCommand(Window::kComm
 
 bool ConsoleMainWindow::startUrl(const char* url) {
     if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
-    std::string base = app_.start().options.braskDir.c_str();
-    AStr folder = UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : base, '/');
     projectPath_.clear();
-    defaultProject_ = UnnamedJobProject(folder, '/');
     unnamed_ = true;
-    engine_->newJob(url, folder.c_str());
+    UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '/');
+    defaultProject_ = job.project;
+    engine_->newJob(url, job.folder.c_str());
     return true;
 }
 
