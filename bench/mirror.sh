@@ -12,18 +12,9 @@ zbrask=$top/build/native/bin/zbrask
 pages=${1:-2000}
 pictures=${2:-500}
 dir=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
+. tools/local-server.sh
+trap 'stop_server; rm -rf "$dir"' EXIT
 python3 bench/make_site.py "$dir/site" "$pages" "$pictures"
-
-serve() {  # serve DELAY_MS: starts the server on the generated site
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-  rm -f "$dir/port"
-  python3 tests/servers/httpserver.py --root "$dir/site" --port-file "$dir/port" --no-stdin \
-    --max-seconds 3600 --delay-ms "$1" </dev/null >/dev/null 2>"$dir/err" &
-  pid=$!
-  for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
-}
 
 project() {  # project FOLDER URL: a job without limits, 5 downloads at a time
   mkdir -p "$1"
@@ -57,8 +48,8 @@ run() {  # run LABEL FOLDER
 }
 
 for delay in 0 20; do
-  serve "$delay"
-  project "$dir/out$delay" "http://127.0.0.1:$(cat "$dir/port")/index.html"
+  start_server "$dir" --root "$dir/site" --max-seconds 3600 --delay-ms "$delay"
+  project "$dir/out$delay" "http://127.0.0.1:$server_port/index.html"
   run "zbrask, ${delay} ms delay" "$dir/out$delay"
 done
 
@@ -66,13 +57,8 @@ done
 mkdir -p "$dir/slow"
 printf '<a href="a%d.html">x</a>\n' 1 2 3 4 5 >"$dir/slow/index.html"
 for i in 1 2 3 4 5; do echo "<p>$i</p>" >"$dir/slow/a$i.html"; done
-[ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-rm -f "$dir/port"
-python3 tests/servers/httpserver.py --root "$dir/slow" --port-file "$dir/port" --no-stdin \
-  --max-seconds 600 --delay-ms 10000 </dev/null >/dev/null 2>"$dir/err" &
-pid=$!
-for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
-project "$dir/outslow" "http://127.0.0.1:$(cat "$dir/port")/index.html"
+start_server "$dir" --root "$dir/slow" --max-seconds 600 --delay-ms 10000
+project "$dir/outslow" "http://127.0.0.1:$server_port/index.html"
 /usr/bin/time -f "%e %U %S %M" -o "$dir/time" "$zbrask" /f "$dir/outslow/bench.zbp" >/dev/null 2>&1 || true
 read -r wall user sys rss <"$dir/time"
 awk -v w="$wall" -v u="$user" -v s="$sys" 'BEGIN {

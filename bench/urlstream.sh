@@ -6,14 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-3}
 dir=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; rm -rf "$dir"' EXIT
+. tools/local-server.sh
+trap 'stop_server; rm -rf "$dir"' EXIT
 mkdir -p "$dir/root"
 echo '{"/big": {"body": {"repeat": "0123456789abcdef", "size": 1073741824}, "headers": [["Content-Type", "application/octet-stream"]]}}' >"$dir/script.json"
-python3 tests/servers/httpserver.py --root "$dir/root" --script "$dir/script.json" --no-stdin \
-  --port-file "$dir/port" --max-seconds 900 </dev/null >/dev/null 2>"$dir/err" &
-pid=$!
-for _ in $(seq 100); do [ -f "$dir/port" ] && break; sleep 0.05; done
-url="http://127.0.0.1:$(cat "$dir/port")/big"
+start_server "$dir" --root "$dir/root" --script "$dir/script.json" --max-seconds 900
+url="http://127.0.0.1:$server_port/big"
 for _ in $(seq "$rounds"); do
   curl -s -o /dev/null -w 'curl: %{size_download} bytes in %{time_total} s: %{speed_download} B/s\n' "$url" |
     awk '{ printf "%s %s %s %s %s %.1f MB/s\n", $1, $2, $3, $4, $5, $7 / 1e6 }'

@@ -14,15 +14,11 @@ out=$top/build/sample-mirror
 rm -rf "$out"
 mkdir -p "$out"
 work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-python3 tests/servers/httpserver.py --root samples/site --port-file "$work/port" --no-stdin \
-  --max-seconds 600 </dev/null >/dev/null 2>"$work/err" &
-pid=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-[ -s "$work/port" ] || { echo "the local server did not start: $(cat "$work/err")" >&2; exit 1; }
+. tools/local-server.sh
+trap 'stop_server; rm -rf "$work"' EXIT
+start_server "$work" --root samples/site --max-seconds 600
 cd "$out"
 # zbrask prints where the copy, its start page and its project are.
 status=0
-"$top/build/native/bin/zbrask" /url "http://127.0.0.1:$(cat "$work/port")/" || status=$?
+"$top/build/native/bin/zbrask" /url "http://127.0.0.1:$server_port/" || status=$?
 exit $status
