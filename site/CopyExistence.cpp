@@ -1,5 +1,6 @@
 #include "site/CopyExistence.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/File.h"
@@ -43,8 +44,19 @@ void CopyExistence::read(std::string_view folder, Folder& f) {
     std::vector<std::string> names;
     f.listed = platform::ListFileNames(path_.c_str(), 16 * f.asked + 64, names);
     if (!f.listed) return;
+    // Two blocks instead of a node per name: a page's folders may hold
+    // tens of thousands of copies between them.
+    size_t size = 0;
+    for (const std::string& n : names) size += n.size();
+    f.bytes.reserve(size);
+    for (const std::string& n : names) f.bytes += nameKey(n);
     f.names.reserve(names.size());
-    for (const std::string& n : names) f.names.insert(nameKey(n));
+    size_t at = 0;
+    for (const std::string& n : names) {
+        f.names.push_back(std::string_view(f.bytes).substr(at, n.size()));
+        at += n.size();
+    }
+    std::sort(f.names.begin(), f.names.end());
 }
 
 bool CopyExistence::exists(std::string_view relative) {
@@ -53,7 +65,8 @@ bool CopyExistence::exists(std::string_view relative) {
     if (it != folders_.end() && it->second.asked >= kReadFrom) {
         Folder& f = it->second;
         if (!f.read) read(folder, f);
-        if (f.listed && f.names.count(nameKey(relative.substr(folder.size())))) return true;
+        if (f.listed && std::binary_search(f.names.begin(), f.names.end(), nameKey(relative.substr(folder.size()))))
+            return true;
     }
     path_.assign(outputFolder_);
     path_ += platform::kPathSep;

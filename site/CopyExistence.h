@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 class CopyExistence {
 public:
@@ -35,7 +35,8 @@ private:
         size_t asked = 0;
         bool read = false;    // tried once
         bool listed = false;  // and every name in it is known
-        std::unordered_set<std::string> names;
+        std::string bytes;    // the names one after another
+        std::vector<std::string_view> names;  // into bytes, sorted
     };
     void read(std::string_view folder, Folder& f);
 

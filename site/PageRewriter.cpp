@@ -119,9 +119,7 @@ ToBeOpenTN* PageRewriter::nodeOf(const ExtractNode& link, std::string_view url) 
 
 const AStr* PageRewriter::storedCopy(const ToBeOpenTN& target, CopyExistence& copies) {
     if (target.savedFile.empty()) return nullptr;
-    auto [it, fresh] = exists_.try_emplace(&target, false);
-    if (fresh) it->second = copies.exists(target.savedFile);
-    return it->second ? &target.savedFile : nullptr;
+    return copies.exists(target.savedFile) ? &target.savedFile : nullptr;
 }
 
 bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
@@ -153,8 +151,6 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
     std::string in;
     if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
 
-    exists_.clear();
-    exists_.reserve(page.links.count());
     CopyExistence copies(graph_.outputFolder);
     for (Node* n = page.links.first(); n; n = n->next())
         if (const ToBeOpenTN* t = static_cast<ExtractNode*>(n)->target; t && !t->savedFile.empty())

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 
 #include "framework/AStr.h"
 
@@ -54,7 +53,5 @@ private:
     uint32_t now() const;
 
     LinkGraph& graph_;
-    // Whether a target's copy exists, asked once per target and rewrite.
-    std::unordered_map<const ToBeOpenTN*, bool> exists_;
     AStr absolute_;  // each link's absolute URL, its room kept
 };
