@@ -49,7 +49,7 @@ private:
     bool replaceCopy(const AStr& stored, const std::string& content);
     // The target's stored file below the output folder, or null when it
     // has no copy there.
-    const AStr* storedCopy(const ToBeOpenTN& target, CopyExistence& copies);
+    static const AStr* storedCopy(const ToBeOpenTN& target, CopyExistence& copies);
     uint32_t now() const;
 
     LinkGraph& graph_;

@@ -60,6 +60,13 @@ TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
               c.text());
 }
 
+TEST(ConsoleOutput, ControlBytesFromPagesNeverReachTheTerminal) {
+    Captured c;
+    ConsoleOutput out(c.f, false, 1252);
+    out.line("Not stored: http://h/\x1b]0;owned\x07x\x1b[2J\x7f.htm\r\n\tnext");
+    EXPECT_EQ("Not stored: http://h/?]0;owned?x?[2J?.htm\n\tnext\n", c.text());
+}
+
 TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
     Captured c;
     ConsoleOutput out(c.f, false, 1252);

@@ -34,11 +34,14 @@ void ConsoleOutput::message(std::string_view text) {
 
 void ConsoleOutput::line(std::string_view utf8) {
     clearStatus();
-    // A pane text may hold several lines (CR LF between them).
+    // A pane text may hold several lines (CR LF between them). Other
+    // control bytes, which may come from a page (a URL, a title), never
+    // reach the terminal: they could move its cursor or change its state.
     std::string line;
     for (char c : utf8) {
         if (c == '\r') continue;
-        line += c;
+        const auto b = static_cast<unsigned char>(c);
+        line += (b < 0x20 && c != '\n' && c != '\t') || b == 0x7F ? '?' : c;
     }
     std::fputs(line.c_str(), out_);
     std::fputc('\n', out_);
