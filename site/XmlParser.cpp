@@ -16,9 +16,9 @@ bool XmlParser::acceptTag(std::string_view) { return true; }
 
 // How many bytes from p on belong to a quoted value: up to its closing
 // quote and no further than the value's maximum (the byte that passes it
-// is left to the state function, which ends the parse).
+// is left to the state function, which drops the attribute).
 size_t XmlParser::valueRun(const char* p, size_t n) const {
-    size_t room = kMaxValue - value_.size();
+    size_t room = overLong_ ? n : kMaxValue - value_.size();
     if (n > room) n = room;
     const void* q = std::memchr(p, quote_, n);
     return q ? static_cast<size_t>(static_cast<const char*>(q) - p) : n;
@@ -45,6 +45,7 @@ int XmlParser::parse(ibwstream& in) {
     state_ = State::Text;
     result_ = 0;
     offset_ = 0;
+    overLong_ = false;
     text_.clear();
     raw_ = false;
     // Bytes are taken a block at a time; runs of plain text go to the text
@@ -66,7 +67,7 @@ int XmlParser::parse(ibwstream& in) {
             if (state_ == State::QuotedValue) {
                 size_t run = valueRun(block + i, n - i);
                 if (run > 0) {
-                    value_.append(block + i, run);
+                    if (!overLong_) value_.append(block + i, run);
                     offset_ += static_cast<uint32_t>(run);
                     i += run;
                     continue;
@@ -148,7 +149,8 @@ XmlParser::State XmlParser::inTagName(char c) {
     }
     if (IsQuote(c)) return State::IgnoredTag;
     if (!IsBlank(c) && c != '/' && c != '>') {
-        if (tag_.size() >= kMaxName) return fail(kTooLong);
+        // A name nobody could mean: the tag is skipped, the page goes on.
+        if (tag_.size() >= kMaxName) return State::IgnoredTag;
         tag_ += c;
         if (!endTag_ && tag_.size() == 3 && tag_ == "!--") {
             commentSeen_ = 0;
@@ -175,6 +177,7 @@ XmlParser::State XmlParser::inEndTagRest(char c) { return c == '>' ? State::Text
 XmlParser::State XmlParser::startAttrName(char c) {
     name_.clear();
     value_.clear();
+    overLong_ = false;
     quote_ = 0;
     attrOffset_ = offset();
     valueOffset_ = attrOffset_;  // until a value begins
@@ -183,9 +186,21 @@ XmlParser::State XmlParser::startAttrName(char c) {
     return State::AttrName;
 }
 
+// An attribute whose name or value passed its maximum is read to its end
+// and dropped: a cut link would name another file, and the links behind
+// it (a large data: URI, a long data- attribute) still count.
 XmlParser::State XmlParser::finishAttribute(State next) {
+    if (overLong_) {
+        overLong_ = false;
+        return next;
+    }
     if (!emit(attribute(tag_, name_, value_, quote_))) return State::Stopped;
     return next;
+}
+
+void XmlParser::appendBounded(std::string& s, size_t max, char c) {
+    if (s.size() >= max) overLong_ = true;
+    if (!overLong_) s += c;
 }
 
 XmlParser::State XmlParser::closeStartTag(bool empty) {
@@ -212,8 +227,7 @@ XmlParser::State XmlParser::inAttrName(char c) {
         State next = finishAttribute(State::Text);
         return next == State::Stopped ? next : closeStartTag(false);
     }
-    if (name_.size() >= kMaxName) return fail(kTooLong);
-    name_ += c;
+    appendBounded(name_, kMaxName, c);
     return State::AttrName;
 }
 
@@ -245,8 +259,7 @@ XmlParser::State XmlParser::inBeforeValue(char c) {
 
 XmlParser::State XmlParser::inQuotedValue(char c) {
     if (c == quote_) return finishAttribute(State::BeforeAttrName);
-    if (value_.size() >= kMaxValue) return fail(kTooLong);
-    value_ += c;
+    appendBounded(value_, kMaxValue, c);
     return State::QuotedValue;
 }
 
@@ -256,8 +269,7 @@ XmlParser::State XmlParser::inUnquotedValue(char c) {
         if (finishAttribute(State::Text) == State::Stopped) return State::Stopped;
         return closeStartTag(false);
     }
-    if (value_.size() >= kMaxValue) return fail(kTooLong);
-    value_ += c;
+    appendBounded(value_, kMaxValue, c);
     return State::UnquotedValue;
 }
 

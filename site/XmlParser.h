@@ -17,14 +17,14 @@ public:
     static constexpr size_t kChunk = 1024;
     // Bytes taken from the stream at a time.
     static constexpr size_t kBlock = 4096;
-    // Longest tag or attribute name and longest attribute value; a longer
-    // one ends the parse with kTooLong.
+    // Longest tag or attribute name and longest attribute value; a tag
+    // with a longer name is skipped, an attribute with a longer name or
+    // value is dropped, and the parse goes on.
     static constexpr size_t kMaxName = 1024;
     static constexpr size_t kMaxValue = 65534;
 
     // Results of parse() besides 0 and a handler's own non-zero result.
     static constexpr int kMalformed = -1;  // '/' in a tag not followed by '>'
-    static constexpr int kTooLong = -2;    // name or value over its maximum
     static constexpr int kReadError = -3;  // the stream failed before its end
 
     XmlParser() = default;
@@ -105,6 +105,9 @@ private:
     State closeStartTag(bool empty);
     State finishAttribute(State next);
     State startAttrName(char c);
+    // Appends c to s while s is below max; past it marks the attribute
+    // over-long.
+    void appendBounded(std::string& s, size_t max, char c);
     bool flushText();
     bool pushComment(char c);
     bool flushComment();
@@ -119,6 +122,7 @@ private:
     std::string value_;
     bool endTag_ = false;
     char quote_ = 0;
+    bool overLong_ = false;  // the attribute being read passed a maximum
     uint32_t attrOffset_ = 0;
     uint32_t valueOffset_ = 0;
     size_t commentSeen_ = 0;     // bytes of the comment so far

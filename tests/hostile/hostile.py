@@ -69,6 +69,7 @@ class Server:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+        self.proc.stdout.close()
 
 
 class Canary:

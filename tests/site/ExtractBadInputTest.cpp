@@ -83,11 +83,11 @@ TEST(ExtractBadInput, UnterminatedConstructsKeepEarlierRecords) {
     const Row rows[] = {
         {"<img src=a.gif><!-- " + tail, 0, first},
         // The value is complete at the blank; the name behind it is too long.
-        {"<img src=a.gif><a href=x.htm " + tail, XmlParser::kTooLong, first + " | x.htm@28 a/href"},
-        {"<img src=a.gif><a href=\"x.htm>" + tail, XmlParser::kTooLong, first},
-        {"<img src=a.gif><a " + tail, XmlParser::kTooLong, first},
+        {"<img src=a.gif><a href=x.htm " + tail, 0, first + " | x.htm@28 a/href"},
+        {"<img src=a.gif><a href=\"x.htm>" + tail, 0, first},
+        {"<img src=a.gif><a " + tail, 0, first},
         {"<img src=a.gif><script>" + tail, 0, first},
-        {"<img src=a.gif><" + tail, XmlParser::kTooLong, first},
+        {"<img src=a.gif><" + tail, 0, first},
         // Ends inside a value: the attribute was never complete.
         {"<img src=a.gif><a href=\"x.htm", 0, first},
         {"<img src=a.gif><a href=x.htm", 0, first},
@@ -99,6 +99,16 @@ TEST(ExtractBadInput, UnterminatedConstructsKeepEarlierRecords) {
         EXPECT_EQ(x.result, r.result) << r.page.substr(0, 40);
         EXPECT_EQ(x.records(), r.records) << r.page.substr(0, 40);
     }
+}
+
+TEST(ExtractBadInput, LinksBehindALongAttributeOrDataUriCount) {
+    std::string page = "<a href=one.htm><div data-blob=\"" + std::string(70 << 10, 'd') + "\"></div>" +
+                       "<img src=\"data:image/png;base64," + std::string(1 << 20, 'A') + "\">" +
+                       "<a href=two.htm><img src=three.gif>";
+    Extracted x;
+    Extract(page, x);
+    EXPECT_EQ(x.result, 0);
+    EXPECT_EQ(Resolved(x), "http://h/one.htm http://h/two.htm http://h/three.gif ");
 }
 
 TEST(ExtractBadInput, AMillionAttributes) {
