@@ -1,5 +1,7 @@
 #include "site/LocalPaths.h"
 
+#include "platform/File.h"
+
 bool isSafeRelativePath(std::string_view path) {
     if (path.empty() || path[0] == '/' || path[0] == '\\') return false;
     if (path.find(':') != std::string_view::npos || path.find('\0') != std::string_view::npos) return false;
@@ -21,3 +23,19 @@ AStr relativeToFolder(std::string_view folder, std::string_view path) {
     if (sep != '/' && sep != '\\') return AStr();
     return AStr(path.substr(folder.size() + 1));
 }
+
+namespace {
+
+AStr WithSeparator(std::string_view path, char sep) {
+    AStr out;
+    if (path.empty()) return out;
+    char* p = out.resize(path.size());
+    for (char c : path) *p++ = c == '/' || c == '\\' ? sep : c;
+    return out;
+}
+
+}  // namespace
+
+AStr storedPathForm(std::string_view path) { return WithSeparator(path, '\\'); }
+
+AStr localPathForm(std::string_view stored) { return WithSeparator(stored, platform::kPathSep); }

@@ -53,8 +53,8 @@ int ToBeOpenTN::write(obwstream& out, WriteContext* ctx) const {
     out.writeU8(onStartHost ? 1 : 0);
     out.writeString(name);
     out.writeString(tail);
-    out.writeString(savedFile);
-    out.writeString(rawFile);
+    out.writeString(storedPathForm(savedFile));
+    out.writeString(storedPathForm(rawFile));
     out.writeString(title);
     out.writeU16(codePage);
     out.writeU16(0);
@@ -82,6 +82,8 @@ void checkPaths(ToBeOpenTN& n, const ReadContext& ctx) {
         if (!n.savedFile.empty()) n.savedFile = relativeToFolder(ctx.outputFolder(), n.savedFile);
         n.rawFile.clear();
     }
+    n.savedFile = localPathForm(n.savedFile);
+    n.rawFile = localPathForm(n.rawFile);
     if (!n.savedFile.empty() && !isSafeRelativePath(n.savedFile)) n.savedFile.clear();
     if (!n.rawFile.empty() && !isSafeRelativePath(n.rawFile)) n.rawFile.clear();
 }

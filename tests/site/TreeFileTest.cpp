@@ -8,6 +8,7 @@
 
 #include "framework/mwstream.h"
 #include "site/GraphSupport.h"
+#include "site/LocalPaths.h"
 #include "site/LinkGraph.h"
 #include "site/NodeUrl.h"
 #include "site/PersistContext.h"
@@ -264,7 +265,7 @@ TEST_F(TreeFileTest, EveryOlderVersionReadsWithItsDifferences) {
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(h->tail, v < 2 ? "" : "/");
         EXPECT_EQ(p->name, "p.html");
-        EXPECT_EQ(p->savedFile, "h/p.html");  // made relative before 5
+        EXPECT_EQ(p->savedFile, localPathForm("h/p.html"));  // made relative before 5
         EXPECT_EQ(p->rawFile, v <= 5 ? "" : "raw/p.html");
         EXPECT_EQ(p->onStartHost, v < 9);
         EXPECT_EQ(p->reserved, v <= 6 ? -1 : 12345);
@@ -444,8 +445,8 @@ TEST_F(TreeFileTest, PathsOutsideTheOutputFolderAreDropped) {
         ASSERT_EQ(load(g, OldTreeWriter(v).file(root)), 0);
         for (ToBeOpenTN* n = g.root().firstChild(); n; n = n->nextSibling()) {
             if (n->name == "http://z") {
-                EXPECT_EQ(n->savedFile, "h/ok.html");
-                EXPECT_EQ(n->rawFile, v < 5 ? "" : "h/ok.raw");
+                EXPECT_EQ(n->savedFile, localPathForm("h/ok.html"));
+                EXPECT_EQ(n->rawFile, v < 5 ? AStr() : localPathForm("h/ok.raw"));
             } else {
                 EXPECT_EQ(n->savedFile, "") << v << " " << n->name.c_str();
                 EXPECT_EQ(n->rawFile, "") << v << " " << n->name.c_str();
@@ -517,6 +518,38 @@ struct TempDir {
     }
 };
 }  // namespace
+
+// The tree file names stored files with "\\" on both targets, and reads
+// either separator, so that a job moves between them.
+TEST_F(TreeFileTest, StoredPathsAreWrittenWithBackslashesAndReadWithEither) {
+    TempDir dir;
+    g.outputFolder = (dir.path / "out").string().c_str();
+    ToBeOpenTN* s = g.addStartUrl("http://h/d/s.html", true);
+    g.setState(*s, StateDone);
+    s->savedFile = localPathForm("h/d/s.html");
+    s->rawFile = localPathForm("h/d/s.raw");
+    std::string project = (dir.path / "job.zbp").string();
+    ASSERT_EQ(saveTree(g, project), 0);
+    std::ifstream in(dir.path / "job.zbt", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find("h\\d\\s.html"), std::string::npos);
+    EXPECT_NE(bytes.find("h\\d\\s.raw"), std::string::npos);
+    EXPECT_EQ(bytes.find("h/d/s.raw"), std::string::npos) << bytes;
+
+    OldNode root;
+    for (const char* p : {"h/x/a.html", "h\\x\\b.html", "h/x\\c.html"}) {
+        OldNode n;
+        n.name = std::string("http://") + std::to_string(root.children.size());
+        n.saved = p;
+        root.children.push_back(n);
+    }
+    ASSERT_EQ(load(g, OldTreeWriter(10).file(root)), 0);
+    std::vector<std::string> read;
+    for (ToBeOpenTN* n = g.root().firstChild(); n; n = n->nextSibling()) read.push_back(n->savedFile.c_str());
+    std::vector<std::string> expected;
+    for (const char* p : {"h/x/a.html", "h/x/b.html", "h/x/c.html"}) expected.push_back(localPathForm(p).c_str());
+    EXPECT_EQ(read, expected);
+}
 
 TEST_F(TreeFileTest, SaveRequeuesLoadingNodesAndLoadRestoresTheGraph) {
     TempDir dir;
