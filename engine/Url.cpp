@@ -947,6 +947,32 @@ AStr normalizeAddress(std::string_view typed, bool allowFile)
     return r;
 }
 
+std::string_view trimBlanks(std::string_view typed)
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!typed.empty() && blank(typed.front()))
+        typed.remove_prefix(1);
+    while (!typed.empty() && blank(typed.back()))
+        typed.remove_suffix(1);
+    return typed;
+}
+
+AStr escapeBlanks(std::string_view typed)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    AStr r;
+    for (char ch : trimBlanks(typed)) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c > ' ' && c != 0x7F) {
+            r += ch;
+            continue;
+        }
+        const char esc[3] = {'%', hex[c >> 4], hex[c & 15]};
+        r.append(esc, 3);
+    }
+    return r;
+}
+
 bool sameUrl(std::string_view a, std::string_view b)
 {
     if (a == b)

@@ -157,6 +157,13 @@ private:
 };
 
 AStr normalizeAddress(std::string_view typed, bool allowFile);
+// A typed address without blanks around it, and with those inside it and
+// control bytes escaped (%20), in the
+// path and the query alike: no request line can carry them, and a user who
+// pastes "a b.html" means the file with the space.
+AStr escapeBlanks(std::string_view typed);
+// The address without blanks and line ends around it.
+std::string_view trimBlanks(std::string_view typed);
 bool sameUrl(std::string_view a, std::string_view b);
 
 }  // namespace url

@@ -151,7 +151,10 @@ ToBeOpenTN* LinkGraph::bestQueued() const {
 void LinkGraph::beginStartUrls() { policy_.clearStarts(); }
 
 ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
-    AStr u = url::normalizeAddress(url, true);
+    // Blanks inside a typed address are escaped as in links; a local path
+    // keeps its own.
+    AStr u = url::normalizeAddress(url::trimBlanks(url), true);
+    if (!AStr(u.view().substr(0, 5)).equalsNoCase("file:")) u = url::escapeBlanks(u);
     bool created = false;
     ToBeOpenTN* node = find(u);
     if (node) {

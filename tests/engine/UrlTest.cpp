@@ -328,6 +328,20 @@ TEST(UrlCombine, ResultsLongerThanTheUrlBufferFail)
     EXPECT_FALSE(combineUrl("http://h/", cat("http://other/", huge), 0, out));
 }
 
+TEST(UrlNormalize, BlanksInATypedAddressAreEscapedAndTrimmed)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"http://h/a b.html", "http://h/a%20b.html"},
+        {"  http://h/a.html \r\n", "http://h/a.html"},
+        {"http://h/cgi?q=a b&t=\tx", "http://h/cgi?q=a%20b&t=%09x"},
+        {"http://h/a%20b.html", "http://h/a%20b.html"},
+        {"http://h/\x7f", "http://h/%7F"},
+        {"", ""},
+    };
+    for (const auto& [typed, url] : rows)
+        EXPECT_EQ(escapeBlanks(typed), url) << typed;
+}
+
 TEST(UrlNormalize, TypedAddresses)
 {
     struct Row {
