@@ -10,6 +10,8 @@
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
 #include "app/ProgramEntry.h"
+#include "batch/Batch.h"
+#include "platform/File.h"
 #include "ui/console/program/ConsoleFrontEnd.h"
 
 namespace {
@@ -25,6 +27,20 @@ std::string JoinArguments(const std::vector<std::string>& args) {
     return line;
 }
 
+const char kUsage[] =
+    "usage: zbrask /url URL          mirror a site into a folder here\n"
+    "       zbrask /f project.zbp    continue or refresh a saved job\n"
+    "       zbrask /auto             run the stored batch (from its start time)\n"
+    "       zbrask a.zbp b.zbp ...   run these projects one after the other\n";
+
+// A list of projects replaces the stored batch: a stray word (an option,
+// a mistyped name) must not, so every entry has to name a project file.
+const std::string* FirstMissingProject(const RunRequest& run) {
+    for (const std::string& f : run.files)
+        if (!platform::FileExists(Batch::normalizeEntry(f).c_str())) return &f;
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,12 +49,18 @@ int main(int argc, char** argv) {
     bool runs = (run.kind == RunRequest::Url || run.kind == RunRequest::OpenFile) ? !run.value.empty()
                                                                                    : run.kind == RunRequest::Auto ||
                                                                                          run.kind == RunRequest::Batch;
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (run.kind == RunRequest::Batch) {
+        if (const std::string* missing = FirstMissingProject(run)) {
+            std::fprintf(stderr, "zbrask: no project file %s\n%s", missing->c_str(), kUsage);
+            return 64;
+        }
+    }
     if (!runs && !run.installTime()) {
-        std::fprintf(stderr,
-                     "usage: zbrask /url URL          mirror a site into a folder here\n"
-                     "       zbrask /f project.zbp    continue or refresh a saved job\n"
-                     "       zbrask /auto             run the stored batch (from its start time)\n"
-                     "       zbrask a.zbp b.zbp ...   run these projects one after the other\n");
+        std::fputs(kUsage, stderr);
         return 64;
     }
     ProgramEntry entry;

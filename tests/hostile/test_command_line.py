@@ -1,0 +1,48 @@
+"""Stray words on the terminal program's command line: a usage text and
+exit status 64, and the stored batch list stays as it was."""
+
+import os
+import shutil
+import subprocess
+import unittest
+
+from hostile import HostileTest, on_wine, PROGRAM
+
+
+class CommandLine(HostileTest):
+    def setUp(self):
+        super().setUp()
+        if on_wine():
+            self.skipTest("the Windows command line is the documented one")
+        # A copy of the program keeps its settings file in this folder.
+        self.program = os.path.join(self.dir, "zbrask")
+        shutil.copy(PROGRAM, self.program)
+        self.ini = self.program + ".INI"
+        with open(self.ini, "w", newline="\r\n") as f:
+            f.write("[MissionList]\ncount=1\n0=/keep/job.zbp\n")
+
+    def call(self, *args):
+        return subprocess.run([self.program] + list(args), cwd=self.dir, capture_output=True, timeout=30)
+
+    def assertBatchListKept(self):
+        with open(self.ini) as f:
+            self.assertIn("0=/keep/job.zbp", f.read())
+
+    def test_words_that_name_no_project_leave_the_batch_list_alone(self):
+        open(os.path.join(self.dir, "real.zbp"), "w").close()
+        for args in (["--verbose"], ["mistyped.zbp"], ["real.zbp", "mistyped"]):
+            r = self.call(*args)
+            self.assertEqual(r.returncode, 64, (args, r))
+            self.assertIn(b"usage: zbrask", r.stderr)
+            self.assertBatchListKept()
+
+    def test_help_prints_the_usage_and_succeeds(self):
+        for flag in ("--help", "-h"):
+            r = self.call(flag)
+            self.assertEqual(r.returncode, 0, r)
+            self.assertIn(b"usage: zbrask /url URL", r.stdout)
+            self.assertBatchListKept()
+
+
+if __name__ == "__main__":
+    unittest.main()
