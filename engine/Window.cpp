@@ -550,6 +550,7 @@ void Window::prepareJob() {
     graph_.outputFolder = project_.outputFolder();
     graph_.stubs = project_.stubs != 0;
     graph_.htmlFirst = project_.htmlFirst != 0;
+    stubs_.setOutputFlags(project_.outputFlags);
     (void)platform::MakeFolder(graph_.outputFolder.c_str());
 }
 

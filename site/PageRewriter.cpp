@@ -146,7 +146,13 @@ bool PageRewriter::replaceCopy(const AStr& stored, const std::string& content) {
 
 bool PageRewriter::rewrite(ToBeOpenTN& page) {
     if ((page.flags & FlagRewritten) && !unrewrite(page)) return false;
-    if (page.links.empty() || page.savedFile.empty()) return false;
+    if (page.savedFile.empty()) return false;
+    if (page.links.empty()) {
+        // Nothing to rewrite: the copy is final as it came.
+        page.flags = (page.flags | FlagRewritten) & ~uint32_t(FlagStub);
+        if (graph_.nodeChanged) graph_.nodeChanged(page);
+        return true;
+    }
     AStr stored = graph_.absolutePath(page.savedFile);
     std::string in;
     if (stored.empty() || !readWhole(stored.c_str(), in)) return false;
@@ -216,6 +222,11 @@ bool PageRewriter::rewrite(ToBeOpenTN& page) {
 
 bool PageRewriter::unrewrite(ToBeOpenTN& page) {
     if (!(page.flags & FlagRewritten)) return true;
+    if (page.links.empty()) {
+        page.flags &= ~uint32_t(FlagRewritten);
+        if (graph_.nodeChanged) graph_.nodeChanged(page);
+        return true;
+    }
     AStr stored = graph_.absolutePath(page.savedFile);
     std::string in;
     if (stored.empty() || !readWhole(stored.c_str(), in)) return false;

@@ -25,6 +25,9 @@ public:
     StubPages(LinkGraph& graph, PageLanguage language, uint32_t outputFlags = 0)
         : graph_(graph), language_(language), outputFlags_(outputFlags) {}
 
+    // The job's output flags (8.3 names, no sub-folders): stubs are named
+    // as the pages they stand in for would be.
+    void setOutputFlags(uint32_t flags) { outputFlags_ = flags; }
     // Has the graph make its stubs here (for links it will not follow
     // while the job's Stubs switch is on).
     void installInGraph();

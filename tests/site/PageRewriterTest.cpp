@@ -16,6 +16,7 @@
 #include "platform/File.h"
 #include "site/GraphSupport.h"
 #include "site/LinkGraph.h"
+#include "site/Mission.h"
 #include "site/PageRewriter.h"
 #include "site/ResolveLinks.h"
 #include "site/StubPages.h"
@@ -215,6 +216,46 @@ TEST_F(SiteCopy, TheGraphMakesStubsForLinksItDoesNotFollow) {
     EXPECT_NE(slurp(g.absolutePath(far->savedFile).c_str()).find("charset=windows-1252"), std::string::npos);
     ASSERT_TRUE(rewriter.rewrite(*p));
     EXPECT_NE(slurp(g.absolutePath(p->savedFile).c_str()).find("<a href=\"far.htm\">"), std::string::npos);
+}
+
+TEST_F(SiteCopy, StubsAreNamedWithTheJobsOutputFlagsAsItsPagesAre) {
+    Lang lang;
+    for (uint32_t flags : {uint32_t{Mission::kOutputNames83}, uint32_t{Mission::kOutputNoSubdir},
+                           uint32_t{Mission::kOutputNames83 | Mission::kOutputNoSubdir}}) {
+        StubPages stubs(g, {lang, "enu"});
+        stubs.setOutputFlags(flags);
+        ToBeOpenTN* p = page("http://h/index.htm", "<a href=\"deep/folder/a-long-page-name.html\">x</a>");
+        ToBeOpenTN* far = g.find("http://h/deep/folder/a-long-page-name.html");
+        ASSERT_TRUE(far);
+        far->flags |= FlagSkipped;
+        far->savedFile.clear();
+        stubs.writeStubsForPage(*p);
+        ASSERT_FALSE(far->savedFile.empty());
+        // Out of the way, so that the page's own naming finds the place free.
+        AStr stub = g.absolutePath(far->savedFile);
+        ASSERT_TRUE(platform::DeleteFile(stub.c_str()) == 0);
+        saving::PlaceRequest r;
+        AStr url = g.urlOf(*far);
+        r.url = url;
+        r.outputFolder = g.outputFolder;
+        r.mediaType = "text/html";
+        r.outputFlags = flags;
+        AStr expected;
+        ASSERT_TRUE(saving::localPath(r, expected));
+        EXPECT_EQ(stub, expected) << flags;
+        (void)platform::DeleteFile(expected.c_str());
+    }
+}
+
+TEST_F(SiteCopy, APageWithoutLinksIsRewrittenAsItCame) {
+    fs::path file;
+    ToBeOpenTN* p = page("http://h/plain.htm", "<p>no links here</p>", &file);
+    ASSERT_TRUE(rewriter.rewrite(*p));
+    EXPECT_TRUE(p->flags & FlagRewritten);
+    EXPECT_EQ(slurp(file), "<p>no links here</p>");
+    ASSERT_TRUE(rewriter.unrewrite(*p));
+    EXPECT_FALSE(p->flags & FlagRewritten);
+    EXPECT_EQ(slurp(file), "<p>no links here</p>");
 }
 
 TEST_F(SiteCopy, StubsStandInForWhatIsNotFetched) {

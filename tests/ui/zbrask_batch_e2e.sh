@@ -1,8 +1,9 @@
 #!/bin/sh
 # The terminal program interrupted and continued in a batch: two jobs are
 # each stopped by SIGINT while a download hangs (exit status 2, project,
-# tree file and partial data kept); then "zbrask missing.zbp A.zbp B.zbp"
-# skips the entry that does not exist, runs both projects, fetches only
+# tree file and partial data kept); then the stored batch of
+# missing.zbp, A.zbp and B.zbp ("zbrask /auto") skips the entry that does
+# not exist, runs both projects, fetches only
 # what was missing, asks for the rest of each partial file with Range, and
 # ends with status 1 for the missing entry.
 # usage: zbrask_batch_e2e.sh ZBRASK SOURCE_DIR WORK_DIR
@@ -39,8 +40,11 @@ stop_http
 
 serve_port=$port serve_http root
 code=0
-timeout 60 "$zbrask" "$work/missing.zbp" "$work/a/127.0.0.1/127.0.0.1.zbp" "$work/b/127.0.0.1/127.0.0.1.zbp" \
-    2>batch.txt || code=$?
+# (A list on the command line must name existing files: a missing one
+# there is refused before anything runs.)
+printf '[MissionList]\r\ncount=3\r\n0=%s\r\n1=%s\r\n2=%s\r\n' "$work/missing.zbp" \
+    "$work/a/127.0.0.1/127.0.0.1.zbp" "$work/b/127.0.0.1/127.0.0.1.zbp" >>"$work/zbrask.INI"
+timeout 60 "$zbrask" /auto 2>batch.txt || code=$?
 [ $code -eq 1 ] || fail "batch: exit $code $(cat batch.txt)"
 grep -q "cannot open the project $work/missing.zbp" batch.txt || fail "the missing entry was not reported"
 [ "$(grep -c 'The download is complete.' batch.txt)" -eq 2 ] || fail "not both jobs ended: $(cat batch.txt)"
