@@ -24,6 +24,7 @@ ConsoleFrontEnd::~ConsoleFrontEnd() { main_.reset(); }
 
 MainWindow* ConsoleFrontEnd::createMainWindow(Application& app) {
     main_ = std::make_unique<ConsoleMainWindow>(app, queue_, loop_, codePage_);
+    main_->setUpdateRun(updateRun_);
     ConsoleMainWindow::catchInterrupts();
     return main_.get();
 }

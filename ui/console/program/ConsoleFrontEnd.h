@@ -12,7 +12,9 @@
 
 class ConsoleFrontEnd final : public ApplicationFrontEnd {
 public:
-    explicit ConsoleFrontEnd(int codePage) : codePage_(codePage) {}
+    // updateRun: a project opened from the command line is refreshed (every
+    // stored file asked again) instead of continued.
+    explicit ConsoleFrontEnd(int codePage, bool updateRun = false) : codePage_(codePage), updateRun_(updateRun) {}
     ~ConsoleFrontEnd() override;
 
     MainWindow* createMainWindow(Application& app) override;
@@ -20,6 +22,7 @@ public:
 
 private:
     int codePage_;
+    bool updateRun_;
     platform::MessageQueue queue_;
     MessageLoop loop_{queue_};
     std::unique_ptr<ConsoleMainWindow> main_;

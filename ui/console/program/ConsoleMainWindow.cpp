@@ -173,7 +173,12 @@ bool ConsoleMainWindow::openProject(const char* path) {
         worsen(kNoProject);
         return false;
     }
-    engine_->continueJob();
+    if (updateRun_) {
+        showMessage(ProgramLanguage().text(Window::kTextRestarting));
+        engine_->refreshJob();
+    } else {
+        engine_->continueJob();
+    }
     return true;
 }
 
@@ -234,7 +239,8 @@ void ConsoleMainWindow::finish() {
         std::fprintf(stderr, "Start page:  %s/start.htm\n", folder.c_str());
         std::fprintf(stderr, "Project:     %s\n", project.c_str());
         // The program's own path: it need not be on the user's PATH.
-        std::fprintf(stderr, "Continue or refresh with: %szbrask /f \"%s\"\n", ProgramFolder().c_str(), project.c_str());
+        std::fprintf(stderr, "Continue with:  %szbrask /f \"%s\"\n", ProgramFolder().c_str(), project.c_str());
+        std::fprintf(stderr, "Refresh with:   %szbrask --update \"%s\"\n", ProgramFolder().c_str(), project.c_str());
     } else {
         std::fprintf(stderr, "The project could not be saved at %s (error %d)\n", project.c_str(), r);
         worsen(kSomeFailed);

@@ -30,6 +30,8 @@ public:
 
     ConsoleMainWindow(Application& app, platform::MessageQueue& queue, MessageLoop& loop, int codePage);
     ~ConsoleMainWindow() override;
+    // A project opened by "/f" is refreshed rather than continued.
+    void setUpdateRun(bool on) { updateRun_ = on; }
 
     Window& engine() { return *engine_; }
     // After each idle step of the program: a pending interrupt, the end of
@@ -97,4 +99,5 @@ private:
     bool stopping_ = false;
     uint32_t lastStatus_ = 0;
     int status_ = kAllReceived;
+    bool updateRun_ = false;
 };

@@ -29,7 +29,9 @@ std::string JoinArguments(const std::vector<std::string>& args) {
 
 const char kUsage[] =
     "usage: zbrask /url URL          mirror a site into a folder here\n"
-    "       zbrask /f project.zbp    continue or refresh a saved job\n"
+    "       zbrask /f project.zbp    continue a saved job (what is missing is fetched)\n"
+    "       zbrask --update project.zbp\n"
+    "                                refresh a saved job (every stored file asked again)\n"
     "       zbrask /auto             run the stored batch (from its start time)\n"
     "       zbrask a.zbp b.zbp ...   run these projects one after the other\n";
 
@@ -45,6 +47,8 @@ const std::string* FirstMissingProject(const RunRequest& run) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    bool updateRun = args.size() == 2 && args[0] == "--update";
+    if (updateRun) args[0] = "/f";
     RunRequest run = ParseRunRequest(args);
     bool runs = (run.kind == RunRequest::Url || run.kind == RunRequest::OpenFile) ? !run.value.empty()
                                                                                    : run.kind == RunRequest::Auto ||
@@ -65,14 +69,14 @@ int main(int argc, char** argv) {
     }
     ProgramEntry entry;
     entry.commandLine = JoinArguments(args).c_str();
-    entry.frontEnd = [] {
+    entry.frontEnd = [updateRun] {
         // The program runs without its texts, as the Windows one does; a
         // terminal user is told why every message is missing.
         if (!ProgramLanguage().module())
             std::fprintf(stderr, "zbrask: no language catalogue (zbenu.lng) in %s: the messages will be empty\n",
                          ProgramFolder().c_str());
         int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
-        return std::make_unique<ConsoleFrontEnd>(codePage);
+        return std::make_unique<ConsoleFrontEnd>(codePage, updateRun);
     };
     entry.updater = [](void*) {};  // the updater is a Windows program
     return RunZBrask(entry);
