@@ -144,19 +144,28 @@ def fresh_folder(name):
     return path
 
 
+def place_windows_program(cwd, settings=b"[DLoad]\r\nExitOnEnd=1\r\n"):
+    """Copies zbrask.exe and its language libraries into cwd, with a
+    settings file beside it (kept when one is there); its path."""
+    exe = os.path.join(cwd, "zbrask.exe")
+    if not os.path.exists(exe):
+        shutil.copy(PROGRAM, exe)
+        bindir = os.path.dirname(PROGRAM)
+        for name in os.listdir(bindir):
+            if name.lower().startswith("zb") and name.lower().endswith(".dll"):
+                shutil.copy(os.path.join(bindir, name), cwd)
+    ini = os.path.join(cwd, "zbrask.INI")
+    if not os.path.exists(ini):
+        with open(ini, "wb") as f:
+            f.write(settings)
+    return exe
+
+
 def run(args, cwd, timeout=60, env=None):
     """Runs the program with args in cwd; a run past timeout is killed and
     reported with code None."""
     if on_wine():
-        exe = os.path.join(cwd, "zbrask.exe")
-        if not os.path.exists(exe):
-            shutil.copy(PROGRAM, exe)
-            bindir = os.path.dirname(PROGRAM)
-            for name in os.listdir(bindir):
-                if name.lower().startswith("zb") and name.lower().endswith(".dll"):
-                    shutil.copy(os.path.join(bindir, name), cwd)
-            with open(os.path.join(cwd, "zbrask.INI"), "wb") as f:
-                f.write(b"[DLoad]\r\nExitOnEnd=1\r\n")
+        exe = place_windows_program(cwd)
         cmd = [os.path.join(SOURCE, "tools", "wine-run.sh"), WINE_PREFIX, exe] + list(args)
     else:
         cmd = [PROGRAM] + list(args)
