@@ -51,6 +51,12 @@ uint32_t Window::now() const { return clock ? clock() : platform::TickCount(); }
 
 double Window::bytesPerSecond() const { return rate_.bytesPerSecond(now()); }
 
+uint32_t Window::elapsedMs() const {
+    if (!jobStartTick_) return 0;
+    bool ended = jobState_ == kIdle && endTick_ != 0 && !platform::TickPassed(jobStartTick_, endTick_);
+    return (ended ? endTick_ : now()) - jobStartTick_;
+}
+
 void Window::setState(JobState s) {
     jobState_ = s;
     activityTick_ = now();

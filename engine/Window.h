@@ -131,6 +131,8 @@ public:
     const AStr& jobMessage() const { return jobMessage_; }
     bool errorSeen() const { return errorSeen_; }
     bool jobStarted() const { return jobStartTick_ != 0; }
+    // Milliseconds since the job started, held at the job's end.
+    uint32_t elapsedMs() const;
     const ActiveList& activeList() const { return active_; }
     // Set by status reports from any thread; the thread view clears it.
     std::atomic<bool>& viewChanged() { return viewChanged_; }

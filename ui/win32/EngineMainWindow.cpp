@@ -10,6 +10,10 @@ namespace {
 constexpr int kStateText = 22017;
 constexpr int kFilesText = 22022;
 constexpr int kReceivedText = 22025;
+constexpr int kRateText = 22026;
+constexpr int kThreadsText = 22027;
+constexpr int kQueuedText = 22028;
+constexpr int kTimeText = 22029;
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
@@ -23,7 +27,6 @@ bool EngineMainWindow::create(HWND frame) {
     GetClientRect(frame, &r);
     if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
     if (!status_.create(hwnd(), kStatusBarId)) return false;
-    status_.setParts({120, 110, 140});
     EngineSettings settings;
     settings.agent = app_.start().options.internetAgent;
     settings.proxy = app_.proxy();
@@ -93,11 +96,18 @@ AStr EngineMainWindow::chooseProjectFile() {
 
 void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
-    status_.setText(0, lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str());
-    status_.setText(1, lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str());
-    status_.setText(2, lang.format(kReceivedText, engine_ ? engine_->bytesReceived() / 1024 : 0u).c_str());
+    uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
     const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
-    status_.setText(3, message.c_str());
+    status_.setTexts({
+        lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
+        lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),
+        lang.format(kReceivedText, engine_ ? engine_->bytesReceived() / 1024 : 0u).c_str(),
+        lang.format(kRateText, engine_ ? static_cast<uint32_t>(engine_->bytesPerSecond() / 1024) : 0u).c_str(),
+        lang.format(kThreadsText, engine_ ? engine_->activeCount() : 0u).c_str(),
+        lang.format(kQueuedText, engine_ ? engine_->filesQueued() : 0u).c_str(),
+        lang.format(kTimeText, seconds / 3600, seconds / 60 % 60, seconds % 60).c_str(),
+        message.c_str(),
+    });
 }
 
 void EngineMainWindow::showMessage(const AStr& text) {

@@ -14,7 +14,10 @@ bool ZStatusBar::create(HWND parent, int id) {
     (void)ready;  // a failure shows as no window below
     hwnd_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    return hwnd_ != nullptr;
+    if (!hwnd_) return false;
+    // The system's GUI font, set outright: the parts are measured in it.
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return true;
 }
 
 void ZStatusBar::setParts(const std::vector<int>& widths) {
@@ -27,6 +30,27 @@ void ZStatusBar::setParts(const std::vector<int>& widths) {
 
 void ZStatusBar::setText(int part, const char* text) {
     SendMessageA(hwnd_, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+}
+
+void ZStatusBar::setTexts(const std::vector<std::string>& texts) {
+    if (texts.empty()) return;
+    std::vector<int> widths;
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    for (size_t i = 0; i + 1 < texts.size(); ++i) {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &size);
+        // The borders and the inner margins of a part.
+        widths.push_back(size.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 10);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    if (widths != widths_) {
+        widths_ = widths;
+        setParts(widths);
+    }
+    for (size_t i = 0; i < texts.size(); ++i) setText(static_cast<int>(i), texts[i].c_str());
 }
 
 std::string ZStatusBar::text(int part) const {

@@ -19,10 +19,14 @@ public:
     // The widths of all parts but the last.
     void setParts(const std::vector<int>& widths);
     void setText(int part, const char* text);
+    // Sets every part's text, each part but the last as wide as its text
+    // in the bar's font, so that counts that grow never cut the message.
+    void setTexts(const std::vector<std::string>& texts);
     std::string text(int part) const;
     // Follows the parent's new size; returns the bar's height.
     int fit();
 
 private:
     HWND hwnd_ = nullptr;
+    std::vector<int> widths_;  // of the parts set by setTexts()
 };

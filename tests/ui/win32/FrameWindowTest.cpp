@@ -266,8 +266,12 @@ TEST_F(FrameWindowTest, TheJobShowsInTheStatusBar) {
     EXPECT_EQ(AStr(site.url("index.html")), main.engine().project().urls[0]);
     ASSERT_TRUE(RunUntil(*app, [&] { return main.jobIdle() && main.engine().jobStarted(); }));
     EXPECT_EQ("Ready", status(0));
-    EXPECT_EQ("Files: 3", status(1)) << main.engine().filesReceived() << " failed " << main.engine().failedCount() << " msg " << status(3);
+    EXPECT_EQ("Files: 3", status(1)) << main.engine().filesReceived() << " failed " << main.engine().failedCount() << " msg " << status(7);
     EXPECT_EQ("Received: 6 KB", status(2));
+    EXPECT_EQ("Threads: 0", status(4));
+    EXPECT_EQ("Queued: 0", status(5));
+    EXPECT_EQ(0u, status(6).rfind("Time: 0:00:", 0)) << status(6);
+    EXPECT_EQ("The download is complete.", status(7));
 }
 
 namespace {
