@@ -194,8 +194,8 @@ TEST(LocalPath, ManyNamesCutToOneStayLinear) {
     constexpr int kCount = 3000;
     for (int i = 1; i < kCount; ++i)
         ASSERT_EQ(stem + "(" + std::to_string(i - 1) + ")" + tail, out.place(prefix + std::to_string(i) + ".htm"));
-    // Probing from (0) each time costs about 4.5 million lookups here.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    // Probing from (0) each time costs 4.5 million lookups here (20 s).
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
 
     // The folder emptied under the job: the lowest free numbers again.
     std::error_code ec;
