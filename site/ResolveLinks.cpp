@@ -19,6 +19,7 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
                   std::vector<ResolvedLink>& out) {
     std::string_view pageBase = baseUrl.empty() ? pageUrl : baseUrl;
     constexpr uint32_t kFlags = url::kDecode | url::kNoEncode;
+    out.reserve(out.size() + links.count());
     Node* next = nullptr;
     for (Node* n = links.first(); n != nullptr; n = next) {
         next = n->next();
@@ -42,6 +43,8 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
             }
         }
         if ((r->flags & FlagNotFollowed) != 0 || absolute.empty()) continue;
-        out.push_back({r, std::move(absolute)});
+        // A copy of its exact size: the combined text has room to spare,
+        // and a page may hold a great many links.
+        out.push_back({r, AStr(absolute.view())});
     }
 }
