@@ -26,12 +26,12 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
         auto* r = static_cast<ExtractNode*>(n);
         if (r->tag == html::TagBase) continue;
 
-        AStr base(pageBase);
-        if (!r->codebase.empty()) {
-            AStr combined;
-            // An applet whose codebase does not combine keeps the page's base.
-            if (url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined)) base = std::move(combined);
-        }
+        // No copy of the page's base per link: a page may hold a great many.
+        std::string_view base = pageBase;
+        AStr combined;
+        // An applet whose codebase does not combine keeps the page's base.
+        if (!r->codebase.empty() && url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined))
+            base = combined.view();
         AStr absolute;
         if (!url::combineUrl(base, PrepareLinkValue(r->linkText), kFlags, absolute)) absolute.clear();
 
