@@ -1,7 +1,9 @@
 #include "engine/LocalPath.h"
 
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "engine/MediaTypes.h"
 #include "engine/Url.h"
@@ -121,25 +123,61 @@ bool makeFolders(const std::string& path) {
     return platform::MakeFolder(path.c_str()) == 0 || platform::FolderExists(path.c_str());
 }
 
+// The number to try first for a name that was taken before: without it a
+// thousand URLs cut to one name would try (0), (1), ... again each time,
+// at a cost that grows with the square of their count. Shared by the
+// download threads; bounded, since it is only a hint.
+class NumberHints {
+public:
+    int get(const std::string& path) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = next_.find(path);
+        return it == next_.end() ? -1 : it->second;
+    }
+    void set(const std::string& path, int n) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (next_.size() >= kMaxEntries && next_.find(path) == next_.end()) next_.clear();
+        next_[path] = n;
+    }
+
+private:
+    static constexpr size_t kMaxEntries = 4096;
+    std::mutex mutex_;
+    std::unordered_map<std::string, int> next_;
+};
+
+NumberHints& numberHints() {
+    static NumberHints hints;
+    return hints;
+}
+
+std::string numbered(const std::string& stem, int n, const std::string& tail) {
+    std::string name = stem;
+    name += '(';
+    name += std::to_string(n);
+    name += ')';
+    name += tail;
+    return name;
+}
+
 // Creates the file empty under the first free name: the name itself, then
-// "name(n).ext".
+// "name(n).ext". The search starts behind the number handed out last for
+// the name while the name before it still exists, so that the first free
+// number is found as before when the folder was not emptied meanwhile.
 bool reserve(std::string& path) {
     std::string_view v = path;
     size_t ext = extensionStart(v);
     std::string stem(v.substr(0, ext == std::string_view::npos ? v.size() : ext));
     std::string tail(ext == std::string_view::npos ? std::string_view() : v.substr(ext));
-    std::string name(v);
-    for (int n = -1; n < kMaxNumber; ++n) {
-        if (n >= 0) {
-            name = stem;
-            name += '(';
-            name += std::to_string(n);
-            name += ')';
-            name += tail;
-        }
+    int start = numberHints().get(path);
+    if (start > 0 && !platform::PathExists(numbered(stem, start - 1, tail).c_str())) start = -1;
+    if (start >= 0 && !platform::PathExists(path.c_str())) start = -1;
+    for (int n = start; n < kMaxNumber; ++n) {
+        std::string name = n >= 0 ? numbered(stem, n, tail) : path;
         if (platform::PathExists(name.c_str())) continue;
         platform::File f;
         if (f.open(name.c_str(), platform::File::Mode::CreateNew) == 0) {
+            if (n >= 0) numberHints().set(path, n + 1);
             path = name;
             return true;
         }

@@ -196,6 +196,9 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
             graph_.replaceLinks(node, worker.links());
             graph_.setState(node, StateDone);
             graph_.processLinks(node, worker.resolvedLinks());
+            // The resolved texts are used up: a page of many links would
+            // keep them until the download's end.
+            std::vector<ResolvedLink>().swap(worker.resolvedLinks());
             if (linksReady(node)) rewriteQueue_.add(&node);
         }
     } else {

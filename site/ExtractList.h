@@ -16,17 +16,18 @@ public:
     int write(obwstream& out, WriteContext* ctx) const override;
     int read(ibwstream& in, ReadContext* ctx) override;
 
+    // Grouped by size, without padding: a page may hold a great many.
     AStr linkText;              // the attribute value as written, trimmed
+    AStr refText;               // text of an anchor's content
+    AStr codebase;              // an applet's codebase for its code and archive links
+    ToBeOpenTN* target = nullptr;  // the node the link leads to; none while unresolved
     uint32_t valueEnd = 0;      // page offset just behind the trimmed value
     uint32_t savedPos = 0;      // saved copy offset behind the replacement; 0 until saved
+    uint32_t flags = 0;         // link flags (site/LinkFlags.h)
+    int32_t attrStart = -1;     // offset of the attribute's name (href, base); -1 otherwise
     uint16_t savedLen = 0;      // length of the replacement text; 0 until saved
     uint16_t tag = 0;           // element number, 0 for an unknown element
     uint16_t attribute = 0;     // attribute number
-    uint32_t flags = 0;         // link flags (site/LinkFlags.h)
-    AStr refText;               // text of an anchor's content
-    ToBeOpenTN* target = nullptr;  // the node the link leads to; none while unresolved
-    int32_t attrStart = -1;     // offset of the attribute's name (href, base); -1 otherwise
-    AStr codebase;              // an applet's codebase for its code and archive links
 };
 
 class ExtractList : public List {

@@ -89,6 +89,8 @@ ExtractNode* ExtractURL::addLink(uint16_t tag, uint16_t attribute, std::string_v
     std::string_view t = trimLink(part);
     // A fragment of this very page, also when written after a blank.
     if (t.empty() || t[0] == '#') return nullptr;
+    // The first base still counts, since it moves every link of the page.
+    if (links_.count() >= kMaxLinks && !(tag == html::TagBase && baseUrl_.empty())) return nullptr;
 
     auto* n = new ExtractNode;
     n->linkText = AStr(t);

@@ -21,6 +21,11 @@ public:
     // Longest text kept for a title or a reference text; the rest of a
     // longer one is dropped.
     static constexpr size_t kMaxText = 65534;
+    // A page keeps its first this many link records; the rest stay as
+    // written. Far above any real page (a large index has tens of
+    // thousands), it bounds what one hostile page costs: about 250 MB
+    // with the nodes the links lead to.
+    static constexpr size_t kMaxLinks = 250000;
 
     // pageCodePage: the page's code page when already known (the server
     // named it), 0 when unknown.

@@ -259,6 +259,7 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
     bool flat = (page.flags & FlagFlatLinks) != 0;
     bool pagePicture = (page.flags & FlagPicture) != 0;
     std::unordered_map<std::string_view, ExtractNode*> seen;
+    seen.reserve(links.size());
     auto earlier = [&seen](std::string_view u) -> ExtractNode* {
         if (auto it = seen.find(u); it != seen.end()) return it->second;
         if (!u.empty() && u.back() == '/')

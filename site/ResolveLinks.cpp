@@ -19,18 +19,19 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
                   std::vector<ResolvedLink>& out) {
     std::string_view pageBase = baseUrl.empty() ? pageUrl : baseUrl;
     constexpr uint32_t kFlags = url::kDecode | url::kNoEncode;
+    out.reserve(out.size() + links.count());
     Node* next = nullptr;
     for (Node* n = links.first(); n != nullptr; n = next) {
         next = n->next();
         auto* r = static_cast<ExtractNode*>(n);
         if (r->tag == html::TagBase) continue;
 
-        AStr base(pageBase);
-        if (!r->codebase.empty()) {
-            AStr combined;
-            // An applet whose codebase does not combine keeps the page's base.
-            if (url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined)) base = std::move(combined);
-        }
+        // No copy of the page's base per link: a page may hold a great many.
+        std::string_view base = pageBase;
+        AStr combined;
+        // An applet whose codebase does not combine keeps the page's base.
+        if (!r->codebase.empty() && url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined))
+            base = combined.view();
         AStr absolute;
         if (!url::combineUrl(base, PrepareLinkValue(r->linkText), kFlags, absolute)) absolute.clear();
 
@@ -42,6 +43,8 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
             }
         }
         if ((r->flags & FlagNotFollowed) != 0 || absolute.empty()) continue;
-        out.push_back({r, std::move(absolute)});
+        // A copy of its exact size: the combined text has room to spare,
+        // and a page may hold a great many links.
+        out.push_back({r, AStr(absolute.view())});
     }
 }

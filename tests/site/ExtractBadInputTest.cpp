@@ -125,6 +125,24 @@ TEST(ExtractBadInput, AMillionAttributes) {
     ExpectRecordsInsidePage(x, page.size());
 }
 
+// A page of more links than any real one keeps its first ones: what one
+// page costs is bounded whatever it holds. A late first base still counts.
+TEST(ExtractBadInput, LinkRecordsAreCappedPerPage) {
+    const size_t cap = ExtractURL::kMaxLinks;
+    std::string page;
+    page.reserve((cap + 10) * 22);
+    for (size_t i = 0; i < cap + 10; ++i) page += "<a href=p" + std::to_string(i) + ".htm>";
+    page += "<base href=\"http://other/\"><base href=\"http://third/\">";
+    Extracted x;
+    Extract(page, x);
+    EXPECT_EQ(x.result, 0);
+    ASSERT_EQ(x.links.count(), cap + 1);
+    EXPECT_EQ(std::string(x.at(cap - 1).linkText.view()), "p" + std::to_string(cap - 1) + ".htm");
+    EXPECT_EQ(x.at(cap).tag, html::TagBase);
+    EXPECT_EQ(std::string(x.base.view()), "http://other/");
+    ExpectRecordsInsidePage(x, page.size());
+}
+
 TEST(ExtractBadInput, DeepNesting) {
     std::string page;
     for (int i = 0; i < 50000; ++i) page += "<div><a href=x>";
