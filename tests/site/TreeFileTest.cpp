@@ -95,8 +95,8 @@ protected:
             if (n->state == StateLoading) n->state = StateQueued;  // read back as queued
             n->flags = rng();
             n->onStartHost = rng() % 2;
-            n->savedFile = ("a.example/f" + std::to_string(i) + ".html").c_str();
-            if (rng() % 2) n->rawFile = ("raw/f" + std::to_string(i)).c_str();
+            n->savedFile = localPathForm("a.example/f" + std::to_string(i) + ".html");
+            if (rng() % 2) n->rawFile = localPathForm("raw/f" + std::to_string(i));
             n->title = ("Title " + std::to_string(rng())).c_str();
             n->codePage = static_cast<uint16_t>(rng() % 7);
             if (rng() % 3 == 0) n->baseUrl = "http://a.example/base/";
@@ -266,7 +266,7 @@ TEST_F(TreeFileTest, EveryOlderVersionReadsWithItsDifferences) {
         EXPECT_EQ(h->tail, v < 2 ? "" : "/");
         EXPECT_EQ(p->name, "p.html");
         EXPECT_EQ(p->savedFile, localPathForm("h/p.html"));  // made relative before 5
-        EXPECT_EQ(p->rawFile, v <= 5 ? "" : "raw/p.html");
+        EXPECT_EQ(p->rawFile, v <= 5 ? AStr() : localPathForm("raw/p.html"));
         EXPECT_EQ(p->onStartHost, v < 9);
         EXPECT_EQ(p->reserved, v <= 6 ? -1 : 12345);
         EXPECT_EQ(p->title, "Title");
