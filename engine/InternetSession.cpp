@@ -35,9 +35,10 @@ wstreambuf* CInternetSession::openFile(const char* path) {
     // The path part uses "\\" as the separator; the file system its own.
     std::vector<char> local(path, path + std::char_traits<char>::length(path) + 1);
     std::replace(local.begin(), local.end(), '\\', platform::kPathSep);
-    auto* buf = new ifwstreambuf(local.data());
-    if (!buf->isOpen()) {
-        int e = buf->error();
+    // Only a regular file of a local disk: a device, a pipe, a folder or
+    // a share would never end, block, or reach out past this machine.
+    auto* buf = new ifwstreambuf;
+    if (int e = buf->openLocal(local.data())) {
         delete buf;
         platform::SetLastErrorCode(e);
         return nullptr;

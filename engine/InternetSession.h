@@ -27,7 +27,10 @@ public:
 
     // The stream buffer of the URL (the caller owns it), or null with the
     // platform's last error telling why. "file:" URLs are read from the
-    // disk; a context of 1 stands for the session's own.
+    // disk, and only when they name a regular file of a local drive (never
+    // a device, pipe, folder or share: error 5); a context of 1 stands for
+    // the session's own. Which file: URLs a job may ask for at all is the
+    // link graph's LocalFileRule.
     wstreambuf* openUrl(const char* url, uint32_t context, uint32_t flags, const char* headers, uint32_t headersLength);
 
     bool isOpen() const { return handle_ && !closed_; }

@@ -35,6 +35,8 @@ public:
     ifwstreambuf() = default;
     explicit ifwstreambuf(const char* path) : fwstreambuf(path, platform::File::Mode::Read) {}
     [[nodiscard]] int open(const char* path) { return fwstreambuf::open(path, platform::File::Mode::Read); }
+    // Only on a regular file of a local disk (File::Mode::ReadLocalFile).
+    [[nodiscard]] int openLocal(const char* path) { return fwstreambuf::open(path, platform::File::Mode::ReadLocalFile); }
 };
 
 // Creates the file, or empties an existing one.

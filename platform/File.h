@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -24,6 +25,16 @@ public:
         ReadWrite,  // existing file opened or a new one created
         Append,     // existing file opened or created, positioned at its end
         CreateNew,  // fails when the file exists (reserving a name)
+        // An existing regular file of a local disk, read only, as Read; a
+        // file: URL is read this way. Never a folder, a device (/dev/zero,
+        // /dev/random), a pipe or a socket, and never a path that starts
+        // with two separators (on Windows a share "\\server\share", or
+        // the device space "\\.\" and "\\?\"). On Windows also never a
+        // part named as a device (IsWindowsDeviceName) nor a colon past
+        // the drive's. Such a path fails with 5 (access denied) and is
+        // never read; a device or pipe is not even opened where a look at
+        // it first can tell.
+        ReadLocalFile,
     };
     enum class Origin { Begin, Current, End };
 
@@ -60,6 +71,14 @@ private:
 #endif
     int error_ = 0;
 };
+
+// Whether one part of a path names a Windows device, on every platform:
+// CON, PRN, AUX, NUL, COM0-9, LPT0-9 (and COM and LPT with a superscript
+// digit), CONIN$, CONOUT$ and CLOCK$, without case, also with an extension
+// or a stream after them and with blanks around them or dots after them
+// ("NUL.txt", "con .x", "aux:", "nul."). Windows opens the device for such
+// a name in any folder.
+bool IsWindowsDeviceName(std::string_view part);
 
 // The last error of the calling thread as the platform keeps it.
 int LastError();

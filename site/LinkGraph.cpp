@@ -89,9 +89,11 @@ bool LinkGraph::isPage(const ToBeOpenTN& node) const {
     return AStr(ext).lower().find("htm") != AStr::npos;
 }
 
-uint16_t LinkGraph::queuePriority(const ToBeOpenTN& node) const {
+uint16_t LinkGraph::queuePriority(const ToBeOpenTN& node) const { return priorityOf(node, nodeUrl(&node)); }
+
+uint16_t LinkGraph::priorityOf(const ToBeOpenTN& node, std::string_view u) const {
     if (node.level == ToBeOpenTN::kFolderLevel || node.state == StateMissing || node.state == StateFailed) return 0;
-    if (!policy_.nodeDecision(node.flags, nodeUrl(&node), node.level)) return 0;
+    if (!fileRule_.allowsNode(u) || !policy_.nodeDecision(node.flags, u, node.level)) return 0;
     int d = node.level >= 40 ? node.level - 50 : node.level;
     if (d < 0) d = 0;
     bool embedded = (node.flags & FlagEmbedded) != 0;
@@ -120,6 +122,11 @@ void LinkGraph::updateUp(ToBeOpenTN* node) {
 }
 
 void LinkGraph::setState(ToBeOpenTN& node, uint16_t state) {
+    AStr u;
+    if (state == StateQueued && node.state != StateQueued) {
+        u = nodeUrl(&node);
+        if (!fileRule_.allowsNode(u)) state = StateNew;
+    }
     if (node.state != state) {
         if (node.state == StateQueued) {
             count(node, -1);
@@ -129,7 +136,7 @@ void LinkGraph::setState(ToBeOpenTN& node, uint16_t state) {
         }
         node.state = state;
         if (state == StateQueued) {
-            node.priority = queuePriority(node);
+            node.priority = priorityOf(node, u);
             count(node, +1);
             updateUp(&node);
         }
@@ -148,7 +155,10 @@ ToBeOpenTN* LinkGraph::bestQueued() const {
     }
 }
 
-void LinkGraph::beginStartUrls() { policy_.clearStarts(); }
+void LinkGraph::beginStartUrls() {
+    policy_.clearStarts();
+    fileRule_.clear();
+}
 
 ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
     // Blanks inside a typed address are escaped as in links; a local path
@@ -175,6 +185,7 @@ ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
     }
     node->onStartHost = true;
     policy_.addStart(u);
+    fileRule_.addStart(u);
     if (starting || created) {
         bool barred = (node->flags & (FlagSkipped | FlagExcluded)) && !(node->flags & (FlagPicture | FlagEmbedded));
         if (!barred && node->state != StateLoading) {
@@ -255,7 +266,8 @@ void LinkGraph::lowerLevel(ToBeOpenTN& target, int level, uint32_t linkFlags) {
 }
 
 void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links) {
-    AStr pageHost = url::hostOfUrl(nodeUrl(&page));
+    AStr pageUrl = nodeUrl(&page);
+    AStr pageHost = url::hostOfUrl(pageUrl);
     bool flat = (page.flags & FlagFlatLinks) != 0;
     bool pagePicture = (page.flags & FlagPicture) != 0;
     std::unordered_map<std::string_view, ExtractNode*> seen;
@@ -276,6 +288,8 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
         ExtractNode* link = r.record;
         std::string_view u = r.url;
         if (!link || u.empty()) continue;
+        // 0: a file on this machine that the page has no say about.
+        if (!fileRule_.allowsLink(pageUrl, u)) continue;
         // 1-3: where the link leads, its level and whether it is followed.
         bool onStart = policy_.onStartHost(u);
         bool sameSite = onStart || url::hostOfUrl(u).equalsNoCase(pageHost);

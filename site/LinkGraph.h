@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/AStr.h"
+#include "site/LocalFileRule.h"
 #include "site/ResolveLinks.h"
 #include "site/ToBeOpenTN.h"
 
@@ -42,6 +43,10 @@ public:
     ToBeOpenTN& root() { return root_; }
     const ToBeOpenTN& root() const { return root_; }
     FollowPolicy& policy() const { return policy_; }
+    // Which file: URLs may be fetched, from the start URLs the graph was
+    // given: a link the rule refuses gets no node, and a node it refuses
+    // never enters the queue.
+    const LocalFileRule& fileRule() const { return fileRule_; }
 
     // Settings of the running job (the mission's HtmlFirst and Stubs, its
     // output folder).
@@ -74,6 +79,7 @@ public:
     AStr absolutePath(std::string_view relative) const;
     AStr relativePath(std::string_view absolute) const;
 
+    // A node that the file rule refuses is left new instead of queued.
     void setState(ToBeOpenTN& node, uint16_t state);
     uint16_t queuePriority(const ToBeOpenTN& node) const;
     // The queued node with the highest priority, the first in name order
@@ -92,7 +98,8 @@ public:
     // place.
     void replaceLinks(ToBeOpenTN& page, ExtractList& fresh);
     // Turns the resolved links of a fetched page into nodes, referrers,
-    // levels and queue entries.
+    // levels and queue entries. A link that the file rule refuses is left
+    // as it is: no node, no referrer, no stub, no failure.
     void processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links);
 
     // The level a link from a page at pageLevel gives its target.
@@ -116,6 +123,7 @@ private:
     enum class CountAs { None, File, Picture };
     static CountAs countAs(uint32_t flags);
     void count(const ToBeOpenTN& node, int delta);
+    uint16_t priorityOf(const ToBeOpenTN& node, std::string_view url) const;
     // Recomputes subtree priorities from node up to the root.
     void updateUp(ToBeOpenTN* node);
     void lowerLevel(ToBeOpenTN& target, int level, uint32_t linkFlags);
@@ -124,6 +132,7 @@ private:
     bool isPage(const ToBeOpenTN& node) const;
 
     FollowPolicy& policy_;
+    LocalFileRule fileRule_;
     ToBeOpenTN root_;
     std::vector<ToBeOpenTN*> orphans_;
     std::unordered_set<const ToBeOpenTN*> orphanSet_;

@@ -75,11 +75,42 @@ File& File::operator=(File&& o) noexcept {
     return *this;
 }
 
+namespace {
+
+bool startsWithTwoSeparators(const char* path) {
+    auto sep = [](char c) { return c == '/' || c == '\\'; };
+    return sep(path[0]) && sep(path[1]);
+}
+
+// A regular file, opened for reading: a look first, so that a device or a
+// pipe is never opened, then another at what was opened, which may have
+// been swapped in between. The open does not wait for a pipe's writer.
+int openLocalFile(const char* path, int& fd) {
+    struct stat st;
+    if (startsWithTwoSeparators(path)) return tLastError = 5;
+    if (stat(path, &st) != 0) return FailOnPath(path);
+    if (!S_ISREG(st.st_mode)) return tLastError = 5;
+    int f = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (f < 0) return FailOnPath(path);
+    if (fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(f);
+        return tLastError = 5;
+    }
+    int fl = fcntl(f, F_GETFL);
+    if (fl != -1) (void)fcntl(f, F_SETFL, fl & ~O_NONBLOCK);
+    fd = f;
+    return 0;
+}
+
+}  // namespace
+
 int File::open(const char* path, Mode mode) {
     close();
+    if (mode == Mode::ReadLocalFile) return error_ = openLocalFile(path, fd_);
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
+    case Mode::ReadLocalFile: break;
     case Mode::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
     case Mode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;

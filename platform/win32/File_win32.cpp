@@ -4,6 +4,8 @@
 #undef DeleteFile
 #undef ReplaceFile
 
+#include <string_view>
+
 #include "platform/File.h"
 
 namespace platform {
@@ -29,6 +31,44 @@ FILETIME ToFileTime(int64_t t) {
 
 DWORD Attributes(const char* path) { return GetFileAttributesA(path); }
 
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Whether the path can name a file of a local drive by its text alone: not
+// a share or the device space ("\\server\share", "\\.\", "\\?\"), no
+// part named as a device, no colon past the drive's (a stream, or "NUL:").
+bool localFileName(std::string_view p) {
+    if (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1])) return false;
+    size_t start = p.size() >= 2 && p[1] == ':' && ((p[0] | 0x20) >= 'a' && (p[0] | 0x20) <= 'z') ? 2 : 0;
+    if (p.find(':', start) != std::string_view::npos) return false;
+    while (start < p.size()) {
+        size_t end = start;
+        while (end < p.size() && !isSeparator(p[end])) ++end;
+        if (end > start && IsWindowsDeviceName(p.substr(start, end - start))) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// A regular file of a local drive, opened for reading: the name and a look
+// at the attributes first, so that no device is opened, then the type of
+// what was opened.
+int openLocalFile(const char* path, void*& out) {
+    if (!localFileName(path)) return 5;
+    DWORD a = Attributes(path);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))) return 5;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))) {
+        CloseHandle(h);
+        return 5;
+    }
+    out = h;
+    return 0;
+}
+
 }  // namespace
 
 int LastError() { return static_cast<int>(GetLastError()); }
@@ -48,9 +88,15 @@ File& File::operator=(File&& o) noexcept {
 
 int File::open(const char* path, Mode mode) {
     close();
+    if (mode == Mode::ReadLocalFile) {
+        error_ = openLocalFile(path, h_);
+        SetLastError(static_cast<DWORD>(error_));
+        return error_;
+    }
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disp = OPEN_EXISTING;
     switch (mode) {
     case Mode::Read: break;
+    case Mode::ReadLocalFile: break;
     case Mode::Write: access = GENERIC_WRITE; disp = CREATE_ALWAYS; break;
     case Mode::ReadWrite: access = GENERIC_READ | GENERIC_WRITE; disp = OPEN_ALWAYS; break;
     case Mode::Append: access = GENERIC_WRITE; disp = OPEN_ALWAYS; break;

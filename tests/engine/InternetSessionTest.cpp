@@ -339,6 +339,32 @@ TEST(InternetSession, FileUrlsAreReadFromDisk) {
     EXPECT_NE(0, h.openError());
 }
 
+TEST(InternetSession, FileUrlsOpenOnlyRegularFilesOfALocalDisk) {
+    Session session;
+    session.close();
+    std::string folder = ServerFolder() + "/root";
+    std::vector<std::string> refused = {
+        "file://" + std::string(folder[0] == '/' ? "" : "/") + folder,  // a folder
+        "file:////server/share/x.html",                                  // a share
+        "file:\\\\server\\share\\x.html",
+    };
+#ifdef _WIN32
+    for (const char* u : {"file:///NUL", "file://C:/NUL", "file://C:/windows/nul.txt", "file:///CON", "file:///COM1",
+                          "file:///LPT1", "file:///aux.html", "file:////./NUL", "file:////?/C:/windows/win.ini",
+                          "file://Z:/dev/zero", "file://Z:/dev/urandom"})
+        refused.push_back(u);
+#else
+    for (const char* u : {"file:///dev/zero", "file:///dev/urandom", "file:///dev/null", "file:///dev/tty"}) refused.push_back(u);
+#endif
+    for (const std::string& u : refused) {
+        iurlwstream s(session, u.c_str(), 1, kWorkerFlags, nullptr, 0);
+        EXPECT_TRUE(s.fail()) << u;
+        int e = s.openError();
+        // 5 where the path was looked at; a Wine without Z:\dev gives 3.
+        EXPECT_TRUE(e == 5 || e == 3) << u << " " << e;
+    }
+}
+
 TEST(InternetSession, CutBodyDeliversWhatCameThenFails) {
     Session session;
     std::string url = HttpUrl("/cut");
