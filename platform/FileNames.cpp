@@ -3,21 +3,9 @@
 #include <string_view>
 
 #include "platform/File.h"
+#include "platform/Text.h"
 
 namespace platform {
-namespace {
-
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
-}
-
-}  // namespace
-
 bool IsWindowsDeviceName(std::string_view part) {
     // The name is what stands before an extension or a stream, without the
     // blanks and dots Windows drops at its end: "nul .txt" is NUL. Blanks
@@ -27,9 +15,9 @@ bool IsWindowsDeviceName(std::string_view part) {
     while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
     while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.remove_suffix(1);
     for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
-        if (sameNoCase(name, device)) return true;
+        if (platform::SameAsciiNoCase(name, device)) return true;
     if (name.size() != 4 && name.size() != 5) return false;
-    if (!sameNoCase(name.substr(0, 3), "COM") && !sameNoCase(name.substr(0, 3), "LPT")) return false;
+    if (!platform::SameAsciiNoCase(name.substr(0, 3), "COM") && !platform::SameAsciiNoCase(name.substr(0, 3), "LPT")) return false;
     std::string_view digit = name.substr(3);
     // A digit, or the superscripts one to three of the ANSI code page
     // (one byte) or of UTF-8 (two).

@@ -26,4 +26,8 @@ unsigned char LowerAnsiChar(unsigned char c);
 // the same code on every target, so sorted lists agree across them.
 int CompareAnsi(std::string_view a, std::string_view b, bool ignoreCase);
 
+// Equal ignoring the case of ASCII letters only, whatever the code page:
+// for names the system fixes (devices, schemes), not for the user's text.
+bool SameAsciiNoCase(std::string_view a, std::string_view b);
+
 }  // namespace platform

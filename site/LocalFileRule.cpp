@@ -2,6 +2,7 @@
 
 #include "engine/Url.h"
 #include "platform/File.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -9,12 +10,6 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool sameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -124,7 +119,7 @@ bool LocalFileRule::isFileUrl(std::string_view u) {
         if (u[i] != '\t' && u[i] != '\r' && u[i] != '\n') head[n++] = u[i];
     std::string_view h(head, n);
     if (h.size() >= 3 && isLetter(h[0]) && h[1] == ':' && isSeparator(h[2])) return true;
-    return sameNoCase(h, "file:");
+    return platform::SameAsciiNoCase(h, "file:");
 }
 
 void LocalFileRule::clear() {
@@ -165,7 +160,7 @@ bool LocalFileRule::below(std::string_view u) const {
         if (parts.size() <= f.size()) continue;
         bool inside = true;
         for (size_t k = 0; k < f.size() && inside; ++k)
-            inside = style_ == Style::Windows ? sameNoCase(parts[k], f[k]) : parts[k] == f[k];
+            inside = style_ == Style::Windows ? platform::SameAsciiNoCase(parts[k], f[k]) : parts[k] == f[k];
         if (inside) return true;
     }
     return false;
