@@ -30,6 +30,11 @@ def on_wine():
     return bool(WINE_PREFIX)
 
 
+def sanitized():
+    """The program is built with the address sanitizer, which doubles its memory."""
+    return os.environ.get("ZB_SANITIZED") == "1"
+
+
 class Server:
     """httpserver.py over root with an answer script; stops on close()."""
 

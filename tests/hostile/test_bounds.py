@@ -30,8 +30,9 @@ class Bounds(HostileTest):
         r = hostile.run(["/f", job], self.dir, timeout=120)
         peak_mb = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
         self.assertEqual(r.code, 0, r)
-        self.assertLess(peak_mb, MILLION_PAGE_MAX_RSS_MB, r)
-        self.assertLess(r.seconds, 60, r)
+        if not hostile.sanitized():
+            self.assertLess(peak_mb, MILLION_PAGE_MAX_RSS_MB, r)
+            self.assertLess(r.seconds, 60, r)
         # Nothing beyond the levels was fetched, and the page was kept.
         self.assertEqual(s.targets(), ["/index.html"])
         self.assertTrue(any(os.path.basename(n).startswith("index") for n in stored_files(out)))
