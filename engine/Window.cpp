@@ -7,6 +7,7 @@
 #include "engine/ThreadData.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
+#include "site/LinkSafety.h"
 #include "site/LocalPaths.h"
 #include "site/ResolveLinks.h"
 #include "site/TreeFile.h"
@@ -282,6 +283,7 @@ bool Window::startDownload(ToBeOpenTN& node) {
     w->accepted[ThreadData::kVideo] = project_.allowVideo;
     w->user = project_.user;
     w->password = project_.password;
+    if (!CredentialsMayGoTo(project_.urls, url.view())) w->user = w->password = AStr();
     e->setWorker(w);
 
     if (!w->start()) {

@@ -164,7 +164,12 @@ public:
     virtual InternetStatusListener* setStatusListener(InternetStatusListener* listener) = 0;
     // Follows redirections unless kFlagNoAutoRedirect; returns once the
     // final response head has arrived. Headers are "Name: value\r\n" lines
-    // (length -1: up to the zero byte).
+    // (length -1: up to the zero byte). What a page or a server could
+    // choose is refused before anything is sent (platform/UrlSafety.h): a
+    // URL whose request would carry CR, LF or NUL bytes fails with
+    // kErrorInvalidUrl; a redirect from http(s) to another scheme, or to a
+    // port below 1024 other than its scheme's own (unless it keeps the
+    // origin), fails the open with kErrorRedirectFailed.
     virtual std::unique_ptr<InternetRequest> openUrl(const char* url, const char* headers, uint32_t headersLength,
                                                      uint32_t flags, uintptr_t context) = 0;
     // The handle of the session itself (status reports may name it).

@@ -8,6 +8,7 @@
 #include "platform/File.h"
 #include "site/FollowPolicy.h"
 #include "site/LinkFlags.h"
+#include "site/LinkSafety.h"
 #include "site/LocalPaths.h"
 #include "site/NodeUrl.h"
 
@@ -288,8 +289,10 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
         ExtractNode* link = r.record;
         std::string_view u = r.url;
         if (!link || u.empty()) continue;
-        // 0: a file on this machine that the page has no say about.
+        // 0: a file on this machine that the page has no say about, or a
+        // link that would make this program send what the page chose.
         if (!fileRule_.allowsLink(pageUrl, u)) continue;
+        if (!LinkSafeToFollow(u, page)) continue;
         // 1-3: where the link leads, its level and whether it is followed.
         bool onStart = policy_.onStartHost(u);
         bool sameSite = onStart || url::hostOfUrl(u).equalsNoCase(pageHost);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/UrlSafety.h"
 #include "platform/posix/Errors_posix.h"
 
 namespace platform {
@@ -103,6 +104,49 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
     return s;
+}
+
+// A URL part as curl reads it; empty when it has none.
+std::string PartOf(CURLU* u, CURLUPart what, unsigned flags = 0) {
+    char* part = nullptr;
+    std::string r;
+    if (curl_url_get(u, what, &part, flags) == CURLUE_OK && part) r = part;
+    curl_free(part);
+    return r;
+}
+
+// The redirect from `from` to `location` (as the server wrote it), resolved
+// by curl as it would follow it; empty when it must not be followed: to
+// another scheme than http and https, with control bytes, or to a port of
+// another service (platform/UrlSafety.h). The port is taken as curl reads
+// it, beside the portable reading, so that the two cannot disagree on
+// where the request goes.
+std::string AllowedRedirect(const std::string& from, const std::string& location) {
+    CURLU* u = curl_url();
+    if (!u) return {};
+    std::string to, scheme, host, fromScheme, fromHost;
+    long port = -1, fromPort = -1;
+    if (curl_url_set(u, CURLUPART_URL, from.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
+        fromScheme = PartOf(u, CURLUPART_SCHEME);
+        fromHost = PartOf(u, CURLUPART_HOST);
+        fromPort = atol(PartOf(u, CURLUPART_PORT, CURLU_DEFAULT_PORT).c_str());
+        // With the flags curl follows a redirect with, and any scheme, so
+        // that another one is read (and refused below) rather than lost.
+        unsigned asFollowed = CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE | CURLU_ALLOW_SPACE;
+        if (curl_url_set(u, CURLUPART_URL, location.c_str(), asFollowed) == CURLUE_OK) {
+            to = PartOf(u, CURLUPART_URL);
+            scheme = PartOf(u, CURLUPART_SCHEME);
+            host = PartOf(u, CURLUPART_HOST);
+            std::string p = PartOf(u, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+            port = p.empty() ? -1 : atol(p.c_str());
+        }
+    }
+    curl_url_cleanup(u);
+    if (to.empty() || !RedirectAllowed(from, to)) return {};
+    if (scheme != "http" && scheme != "https") return {};
+    bool sameOrigin = scheme == fromScheme && EqualNoCase(host, fromHost) && port == fromPort;
+    if ((port < 1024 && port != SchemeDefaultPort(scheme) && !sameOrigin) || port > 65535) return {};
+    return to;
 }
 
 // The header names of the queries that name one header.
@@ -298,6 +342,9 @@ CurlRequest::~CurlRequest() {
 
 int CurlRequest::open(const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
     if (!url || !*url) return FailWith(kErrorInvalidUrl);
+    // Refused before any connection: a selector, path or host that would
+    // put a line of its own into what is sent.
+    if (UrlCarriesControlBytes(url)) return FailWith(kErrorInvalidUrl);
     url_ = url;
     CURLU* u = curl_url();
     std::string scheme, host;
@@ -384,8 +431,17 @@ int CurlRequest::start() {
 
     CURL* c = easy_;
     curl_easy_setopt(c, CURLOPT_URL, url_.c_str());
+#if LIBCURL_VERSION_NUM >= 0x075500  // 7.85: the protocol lists as texts
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
+    // A redirect stays on http and https (the header callback refuses the
+    // others first; this holds should it not), and credentials never go
+    // to a host a redirect names.
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+#else
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS | CURLPROTO_FTP | CURLPROTO_GOPHER));
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
+    curl_easy_setopt(c, CURLOPT_UNRESTRICTED_AUTH, 0L);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, followRedirects_ ? 1L : 0L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
@@ -509,9 +565,16 @@ bool CurlRequest::headerLine(std::string_view line) {
         }
     }
     if (followRedirects_ && hasLocation && status_ / 100 == 3 && status_ != 304) {
-        char* next = nullptr;
-        curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &next);
-        reportText(kStatusRedirect, next ? std::string(next) : location);
+        // Checked before curl goes on: a redirect refused here ends the
+        // transfer with this head, before any connection to its target.
+        char* eff = nullptr;
+        curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &eff);
+        std::string next = location.empty() ? std::string() : AllowedRedirect(eff ? eff : url_, location);
+        if (!location.empty() && next.empty()) {
+            error_ = kErrorRedirectFailed;
+            return false;
+        }
+        reportText(kStatusRedirect, next.empty() ? location : next);
         head_.clear();
         headBytes_ = 0;
         receiving_ = sentRequest_ = false;

@@ -12,8 +12,13 @@
 //   after we let it go (an ftp connection closed later).
 // - A body that ends before its announced length fails the read instead
 //   of looking like a complete file.
+// - Redirects are followed here, not by WinInet, so that each target is
+//   judged before anything is sent to it: http and https lead only to
+//   http and https, never to another service's port (platform/UrlSafety.h),
+//   and a URL whose request would carry control bytes is never opened.
 
 #include "platform/Internet.h"
+#include "platform/UrlSafety.h"
 
 #include <windows.h>
 #include <wincrypt.h>
@@ -45,6 +50,8 @@ constexpr DWORD kLibraryBuffer = 8192;
 constexpr DWORD kFlowing = 65536;
 // A response head larger than this is refused.
 constexpr DWORD kMaxHead = 256 * 1024;
+// Redirects followed for one request, as on the POSIX side.
+constexpr int kMaxRedirects = 20;
 
 struct Reporter {
     InternetStatusListener* listener;
@@ -79,6 +86,67 @@ void CALLBACK OnStatus(HINTERNET h, DWORD_PTR id, DWORD status, LPVOID info, DWO
 bool Fail(DWORD code) {
     SetLastError(code);
     return false;
+}
+
+// A text header of the response; empty when it has none.
+std::string HeaderText(HINTERNET h, DWORD query) {
+    DWORD len = 0, index = 0;
+    if (HttpQueryInfoA(h, query, nullptr, &len, &index) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return {};
+    if (len > kMaxHead) return {};
+    std::string v(len, '\0');
+    index = 0;
+    if (!HttpQueryInfoA(h, query, v.data(), &len, &index)) return {};
+    v.resize(len);
+    return v;
+}
+
+// The scheme, host and port of a URL as WinInet reads it.
+struct Cracked {
+    bool ok = false;
+    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+    std::string host;
+    INTERNET_PORT port = 0;
+};
+
+Cracked CrackUrl(const std::string& url) {
+    Cracked c;
+    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = "";
+    URL_COMPONENTSA uc{};
+    uc.dwStructSize = sizeof uc;
+    uc.lpszHostName = host;
+    uc.dwHostNameLength = sizeof host;
+    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &uc)) return c;
+    c.ok = true;
+    c.scheme = uc.nScheme;
+    c.host.assign(host, uc.dwHostNameLength);
+    for (char& ch : c.host)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
+    c.port = uc.nPort;
+    return c;
+}
+
+// Where a redirect from `from` leads: the Location resolved as WinInet
+// resolves it; empty when it must not be followed. The portable rule
+// reads the texts, and WinInet's own reading of scheme and port must
+// agree with it.
+std::string AllowedRedirect(const std::string& from, const std::string& location) {
+    DWORD len = INTERNET_MAX_URL_LENGTH;
+    std::string next(len, '\0');
+    if (!InternetCombineUrlA(from.c_str(), location.c_str(), next.data(), &len, ICU_ENCODE_SPACES_ONLY)) return {};
+    next.resize(len);
+    if (!RedirectAllowed(from, next)) return {};
+    Cracked a = CrackUrl(from), b = CrackUrl(next);
+    if (!a.ok || !b.ok) return {};
+    if (b.scheme != INTERNET_SCHEME_HTTP && b.scheme != INTERNET_SCHEME_HTTPS) return {};
+    INTERNET_PORT own = b.scheme == INTERNET_SCHEME_HTTP ? INTERNET_DEFAULT_HTTP_PORT : INTERNET_DEFAULT_HTTPS_PORT;
+    bool sameOrigin = a.scheme == b.scheme && a.host == b.host && a.port == b.port;
+    if (b.port < 1024 && b.port != own && !sameOrigin) return {};
+    return next;
+}
+
+bool IsRedirectStatus(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 class Request;
@@ -186,6 +254,74 @@ struct Pump {
     }
 };
 
+// What a request asks on every hop of its redirects.
+struct Asked {
+    std::string url;  // of the current hop
+    std::string headers;
+    bool withHeaders = false;
+    DWORD flags = 0;  // with INTERNET_FLAG_NO_AUTO_REDIRECT: the hops are ours
+    bool follow = true;
+    // The proxy's credentials, once the caller gave them after a 407: a
+    // later hop that is asked for them again gets them.
+    bool proxyGiven = false;
+    std::string proxyUser, proxyPassword;
+};
+
+// Reads and drops what is left of a response.
+void Drain(HINTERNET h) {
+    char scratch[8192];
+    for (DWORD got = 1; got;) {
+        got = 0;
+        if (!InternetReadFile(h, scratch, sizeof scratch, &got)) return;
+    }
+}
+
+// Follows the redirects of the response on h, on the pump's thread: each
+// target is judged (AllowedRedirect) before a fresh open sends anything
+// to it. h ends as the handle of the final response, or null with the
+// error returned.
+DWORD FollowRedirects(Pump& pump, HINTERNET session, HINTERNET& h, Asked& a, uintptr_t reporter) {
+    for (int hops = 0;; ++hops) {
+        DWORD type = 0, len = sizeof type;
+        if (!InternetQueryOptionA(h, INTERNET_OPTION_HANDLE_TYPE, &type, &len) || type != INTERNET_HANDLE_TYPE_HTTP_REQUEST)
+            return 0;
+        DWORD status = 0, index = 0;
+        len = sizeof status;
+        if (!HttpQueryInfoA(h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, &index)) return 0;
+        if (status == 407 && a.proxyGiven && hops > 0) {
+            Drain(h);
+            if (!InternetSetOptionA(h, INTERNET_OPTION_PROXY_USERNAME, a.proxyUser.data(),
+                                    static_cast<DWORD>(a.proxyUser.size() + 1)) ||
+                !InternetSetOptionA(h, INTERNET_OPTION_PROXY_PASSWORD, a.proxyPassword.data(),
+                                    static_cast<DWORD>(a.proxyPassword.size() + 1)) ||
+                !HttpSendRequestA(h, nullptr, 0, nullptr, 0))
+                return 0;  // the 407 goes to the caller
+            index = 0;
+            len = sizeof status;
+            if (!HttpQueryInfoA(h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, &index)) return 0;
+        }
+        if (!IsRedirectStatus(status)) return 0;
+        std::string location = HeaderText(h, HTTP_QUERY_LOCATION);
+        if (location.empty()) return 0;  // the answer itself is the final one
+        std::string next = hops < kMaxRedirects ? AllowedRedirect(a.url, location) : std::string();
+        {
+            std::lock_guard<std::mutex> lock(pump.m);
+            if (pump.aborted) return 0;
+        }
+        if (next.empty()) {
+            InternetCloseHandle(h);
+            h = nullptr;
+            return kErrorRedirectFailed;
+        }
+        OnStatus(h, reporter, INTERNET_STATUS_REDIRECT, next.data(), static_cast<DWORD>(next.size() + 1));
+        InternetCloseHandle(h);
+        a.url = next;
+        h = InternetOpenUrlA(session, a.url.c_str(), a.withHeaders ? a.headers.c_str() : nullptr,
+                             static_cast<DWORD>(a.headers.size()), a.flags, reporter);
+        if (!h) return GetLastError();
+    }
+}
+
 class Request final : public InternetRequest {
 public:
     Request(std::shared_ptr<Pump> pump, uintptr_t reporter) : pump_(std::move(pump)), reporter_(reporter) {}
@@ -231,6 +367,13 @@ public:
     }
     bool setOption(uint32_t option, const void* buf, uint32_t length) override {
         if (!usable()) return Fail(kErrorCancelled);
+        if ((option == kOptionProxyUsername || option == kOptionProxyPassword) && buf) {
+            const char* p = static_cast<const char*>(buf);
+            std::string v(p, strnlen(p, length));
+            std::lock_guard<std::mutex> lock(pump_->m);
+            (option == kOptionProxyUsername ? asked_->proxyUser : asked_->proxyPassword) = v;
+            asked_->proxyGiven = true;
+        }
         return InternetSetOptionA(pump_->h, option, const_cast<void*>(buf), length);
     }
     bool sendRequest(const char* headers, uint32_t length) override;
@@ -245,6 +388,7 @@ private:
 
     std::shared_ptr<Pump> pump_;
     uintptr_t reporter_;
+    std::shared_ptr<Asked> asked_ = std::make_shared<Asked>();
     long long expected_ = -1;  // Content-Length of an http body, -1 unknown
     long long received_ = 0;
     uint32_t blockPos_ = 0, blockEnd_ = 0;  // unread part of the pump's block
@@ -278,21 +422,23 @@ Request::~Request() {
 
 DWORD Request::open(HINTERNET session, const char* url, const char* headers, uint32_t headersLength, uint32_t flags) {
     struct Call {
-        std::string url, headers;
-        bool withHeaders;
         DWORD error = 0;
     };
     auto c = std::make_shared<Call>();
-    c->url = url ? url : "";
-    c->withHeaders = headers != nullptr;
+    std::shared_ptr<Asked> a = asked_;
+    a->url = url ? url : "";
+    a->withHeaders = headers != nullptr;
     if (headers)
-        c->headers.assign(headers, headersLength == static_cast<uint32_t>(-1) ? strlen(headers) : headersLength);
+        a->headers.assign(headers, headersLength == static_cast<uint32_t>(-1) ? strlen(headers) : headersLength);
+    a->follow = !(flags & kFlagNoAutoRedirect);
+    a->flags = flags | INTERNET_FLAG_NO_AUTO_REDIRECT;
     std::shared_ptr<Pump> pump = pump_;
     uintptr_t reporter = reporter_;
-    bool done = pump->call([c, pump, session, flags, reporter] {
-        HINTERNET h = InternetOpenUrlA(session, c->url.c_str(), c->withHeaders ? c->headers.c_str() : nullptr,
-                                       static_cast<DWORD>(c->headers.size()), flags, reporter);
+    bool done = pump->call([c, a, pump, session, reporter] {
+        HINTERNET h = InternetOpenUrlA(session, a->url.c_str(), a->withHeaders ? a->headers.c_str() : nullptr,
+                                       static_cast<DWORD>(a->headers.size()), a->flags, reporter);
         DWORD e = h ? 0 : GetLastError();
+        if (h && a->follow) e = FollowRedirects(*pump, session, h, *a, reporter);
         std::lock_guard<std::mutex> lock(pump->m);
         pump->h = h;  // closed by the pump at its end, also when abandoned
         c->error = e;
@@ -381,10 +527,22 @@ bool Request::sendRequest(const char* headers, uint32_t length) {
     auto o = std::make_shared<Outcome>();
     auto hd = std::make_shared<std::string>(headers ? std::string(headers, length) : std::string());
     bool withHeaders = headers != nullptr;
-    if (!pump->call([pump, o, hd, withHeaders] {
+    std::shared_ptr<Asked> a = asked_;
+    uintptr_t reporter = reporter_;
+    if (!pump->call([pump, o, hd, withHeaders, a, reporter] {
             o->ok = HttpSendRequestA(pump->h, withHeaders ? hd->c_str() : nullptr, static_cast<DWORD>(hd->size()),
                                      nullptr, 0);
             o->error = o->ok ? 0 : GetLastError();
+            if (!o->ok || !a->follow) return;
+            // The answer sent again (after a 407) may be a redirect too.
+            HINTERNET h = pump->h;
+            DWORD e = FollowRedirects(*pump, pump->session->h, h, *a, reporter);
+            std::lock_guard<std::mutex> lock(pump->m);
+            pump->h = h;
+            if (!h) {
+                o->ok = FALSE;
+                o->error = e ? e : static_cast<DWORD>(kErrorInternal);
+            }
         }))
         return Fail(kErrorCancelled);
     if (!o->ok) return Fail(o->error);
@@ -434,7 +592,9 @@ private:
 
 std::unique_ptr<InternetRequest> WinSession::openUrl(const char* url, const char* headers, uint32_t headersLength,
                                                      uint32_t flags, uintptr_t context) {
-    if (!PortInRange(url)) {
+    // Refused before any connection: a selector, path or host that would
+    // put a line of its own into what is sent.
+    if (!PortInRange(url) || (url && UrlCarriesControlBytes(url))) {
         Fail(kErrorInvalidUrl);
         return nullptr;
     }

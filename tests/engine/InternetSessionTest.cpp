@@ -573,6 +573,60 @@ TEST(InternetSession, HostileUrlsFailClearly) {
     }
 }
 
+// A redirect leaves http and https for no other scheme, and never for
+// another service's port; it fails before any connection to its target.
+TEST(InternetSession, RedirectsToOtherSchemesAndServicesAreRefused) {
+    for (const char* path : {"/to-ftp", "/to-gopher", "/to-gopher-plain", "/to-file", "/to-low-port"}) {
+        Session session;
+        std::string url = HttpUrl(path);
+        iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
+        EXPECT_TRUE(s.fail()) << path;
+        EXPECT_EQ(kErrorRedirectFailed, s.openError()) << path;
+    }
+    EXPECT_EQ(std::string::npos, ReadWhole(ServerFolder() + "/http.log").find("gopher-reached"));
+}
+
+// Redirects within http are followed as ever: a relative one with a blank
+// (sent encoded), one to another host name of the same server.
+TEST(InternetSession, RedirectsWithinTheWebAreFollowed) {
+    for (const char* path : {"/redirect-space", "/redirect-host", "/redirect1"}) {
+        Session session;
+        std::string url = HttpUrl(path);
+        iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
+        ASSERT_FALSE(s.fail()) << path << ": " << s.openError();
+        EXPECT_EQ(200, StatusOf(s)) << path;
+        EXPECT_EQ(kHello, ReadAll(s).body) << path;
+    }
+    // libcurl sends the blank of a query as '+', WinInet as "%20".
+    std::string log = ReadWhole(ServerFolder() + "/http.log");
+    EXPECT_TRUE(log.find("\"/hello.txt?a+b\"") != std::string::npos ||
+                log.find("\"/hello.txt?a%20b\"") != std::string::npos);
+}
+
+// Selectors, paths and hosts that would put a line of their own into what
+// is sent are refused before any connection.
+TEST(InternetSession, ControlBytesInRequestsAreRefused) {
+    std::string httpPort = Origin("http").substr(17);
+    std::string cases[] = {
+        // To the http server's port: a gopher request would be a request
+        // line of the page's choosing there.
+        "gopher://127.0.0.1:" + httpPort + "/_GET%20/gopher-direct%20HTTP/1.0%0D%0A%0D%0A",
+        Origin("gopher", "gopher") + "/0/hello.txt%0D%0A/data.bin",
+        Origin("gopher", "gopher") + "/0/hello.txt%00",
+        Origin("ftp", "ftp") + "/hello.txt%0D%0ADELE%20hello.txt",
+        Origin("ftp", "ftp") + "/a%0a/hello.txt",
+        "ftp://anonymous%0D%0ADELE%20x@127.0.0.1:" + Origin("ftp").substr(17) + "/hello.txt",
+        "http://127.0.0.1%0D%0AX:" + httpPort + "/hello.txt",
+    };
+    for (const std::string& url : cases) {
+        Session session;
+        iurlwstream s(session, url.c_str(), 1, kWorkerFlags, nullptr, 0);
+        EXPECT_TRUE(s.fail()) << url;
+        EXPECT_EQ(kErrorInvalidUrl, s.openError()) << url;
+    }
+    EXPECT_EQ(std::string::npos, ReadWhole(ServerFolder() + "/http.log").find("gopher-direct"));
+}
+
 TEST(InternetSession, HostileServersGiveAnErrorCode) {
     std::vector<const char*> paths = {"/garbage", "/longheader"};
     if (kEndlessHeadersRefused) paths.push_back("/endless");

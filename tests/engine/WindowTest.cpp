@@ -86,7 +86,7 @@ struct GeneratedSite {
         std::vector<std::string> top;
         for (int i = 0; i < kSections; ++i) top.push_back("s" + std::to_string(i) + "/index.html");
         top.push_back("private/secret.html");
-        top.push_back("http://127.0.0.2:9/elsewhere.html");
+        top.push_back("http://127.0.0.2:9999/elsewhere.html");
         site.write("index.html", Page("Top", top, {"img/pic0.gif"}));
         site.write("private/secret.html", Page("Secret", {"../index.html"}));
         for (int p = 0; p < kPictures; ++p) site.write("img/pic" + std::to_string(p) + ".gif", kGif);

@@ -46,6 +46,17 @@ SCRIPT = {
     "/longheader": {"raw": {"prefix": "HTTP/1.1 200 OK\r\nX-Long: ", "repeat": "a",
                             "size": 1048576, "suffix": "\r\n\r\nbody"}},
     "/endless": {"endless_headers": True},
+    # Redirects that are never followed: to other schemes (the gopher one
+    # would put a request line of its choosing to this very port) and to
+    # another service's port.
+    "/to-ftp": {"status": 302, "redirect": "ftp://127.0.0.1:{port}/hello.txt"},
+    "/to-gopher": {"status": 302,
+                   "redirect": "gopher://127.0.0.1:{port}/_GET%20/gopher-reached%20HTTP/1.0%0D%0A%0D%0A"},
+    "/to-gopher-plain": {"status": 301, "redirect": "gopher://127.0.0.1:{port}/0/hello.txt"},
+    "/to-file": {"status": 302, "redirect": "file:///etc/hostname"},
+    "/to-low-port": {"status": 307, "redirect": "http://127.0.0.1:1/hello.txt"},
+    "/redirect-space": {"status": 302, "redirect": "hello.txt?a b"},
+    "/redirect-host": {"status": 301, "redirect": "//localhost:{port}/hello.txt"},
 }
 SCRIPT.update(workerscript.WORKER_SCRIPT)
 

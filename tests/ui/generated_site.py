@@ -36,7 +36,7 @@ def site():
     """Path -> bytes of every file the server holds."""
     files = {}
     top = ["s%d/index.html" % i for i in range(SECTIONS)]
-    top += ["private/secret.html", "http://127.0.0.2:9/elsewhere.html"]
+    top += ["private/secret.html", "http://127.0.0.2:9999/elsewhere.html"]
     files["index.html"] = page("Top", top, ["img/pic0.gif"])
     files["private/secret.html"] = page("Secret", ["../index.html"])
     for p in range(PICTURES):
