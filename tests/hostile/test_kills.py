@@ -24,6 +24,7 @@ program's words run natively only.
 import os
 import random
 import re
+import shutil
 import signal
 import struct
 import subprocess
@@ -322,18 +323,31 @@ class Kills(HostileTest):
     def test_a_read_only_output_folder(self):
         if on_wine():
             self.skipTest("the Windows program says nothing on a terminal")
-        if os.geteuid() == 0:
-            self.skipTest("root writes into a read-only folder: the file-in-the-way cases stand for it")
         s = self.serve({"index.html": "<p>index</p>"})
         cwd = os.path.join(self.dir, "run")
         out = os.path.join(cwd, "127.0.0.1")
         os.makedirs(out)
-        os.chmod(out, 0o555)
-        self.addCleanup(os.chmod, out, 0o755)
-        r = run(["/url", s.base + "/index.html"], cwd, timeout=60)
-        self.assertEqual(r.code, 5, r)
-        self.assertIn("The output folder %s cannot be written. Access is denied." % out, r.output)
+        as_user = []
+        if os.geteuid() == 0:
+            # Root writes into a read-only folder: the program runs as
+            # nobody, in a folder of its own, beside an output folder of root's.
+            setpriv = shutil.which("setpriv")
+            as_user = [setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if setpriv else []
+            if not as_user or subprocess.run(as_user + [PROGRAM], capture_output=True).returncode != 64:
+                self.skipTest("the program cannot be run as another user here")
+            os.chown(cwd, 65534, 65534)
+            os.chmod(out, 0o755)
+        else:
+            os.chmod(out, 0o555)
+            self.addCleanup(os.chmod, out, 0o755)
+        p = subprocess.run(as_user + [PROGRAM, "/url", s.base + "/index.html"], cwd=cwd, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+        output = p.stdout.decode("utf-8", "replace")
+        self.assertEqual(p.returncode, 5, output)
+        self.assertIn("The output folder %s cannot be written. Access is denied." % out, output)
+        self.assertNotIn("The download is complete.", output)
         self.assertEqual(s.targets(), [])
+        self.assertEqual(os.listdir(out), [])
 
 
 if __name__ == "__main__":

@@ -88,7 +88,9 @@ std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const Consol
     if (code == ThreadData::kRefused) return "refused by the server";
     if (code == ThreadData::kNoBody) return "the server sent no data";
     if (code == ThreadData::kUnaskedPart) return "the server sent only a part of the file, which was not asked for";
-    std::string number = " [error " + std::to_string(n.lastError) + "]";
+    // The number too, unless the words are only the number again.
+    const AStr words = ProgramLanguage().errorText(n.lastError);
+    std::string number = words == NumberedErrorText(n.lastError) ? "" : " [error " + std::to_string(n.lastError) + "]";
     if (LocalError(n)) {
         std::string path = LocalPathOf(n, engine);
         if (!path.empty()) {
@@ -102,7 +104,7 @@ std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const Consol
             return "cannot write " + path + ": " + out.fromCodePage(ProgramLanguage().errorText(shown).view()) + number;
         }
     }
-    return out.fromCodePage(ProgramLanguage().errorText(n.lastError).view()) + number;
+    return out.fromCodePage(words.view()) + number;
 }
 
 // At most this many of them are named when a job ends.
@@ -292,10 +294,11 @@ void ConsoleMainWindow::showStatus(bool force) {
 }
 
 void ConsoleMainWindow::finish() {
-    showStatus(true);
+    // A job refused its folder was never ours: said at the start.
+    if (!refused_) showStatus(true);
     out_.finish();
     if (projectPath_.empty() && defaultProject_.empty()) return;  // no job ran
-    if (refused_) return;  // its folder was never ours: said at the start
+    if (refused_) return;
     AStr project = projectPath_.empty() ? defaultProject_ : projectPath_;
     int r = engine_->saveProject(project.c_str());
     AStr folder = engine_->outputFolder();
