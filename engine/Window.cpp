@@ -757,9 +757,11 @@ int Window::saveTreeIfChanged() {
     settledAtSave_ = settled_;
     lastSaveTick_ = now();
     const auto start = std::chrono::steady_clock::now();
-    // While downloads run, requeueing would spoil their nodes under them:
-    // the file records them as queued instead, and the job goes on.
-    const bool running = anyActive() || !active_.empty();
+    // While the job runs, requeueing would spoil the nodes of its
+    // downloads under them: the file records them as queued instead, and
+    // the job goes on. Such a file says so, since downloads may end after
+    // it; a save between two downloads is one too.
+    const bool running = jobState_ != kIdle || anyActive() || !active_.empty();
     int r = running ? saveTreeWhileLoading(graph_, project_.path().view()) : saveTree(graph_, project_.path().view());
     if (r == 0) {
         graphChanged_ = false;

@@ -50,8 +50,9 @@ public:
     static constexpr int kMaxRetries = 3;
     // A running job's tree file is written again once something was
     // settled (a download ended, a page was rewritten) and this many times
-    // the last write's own time has passed, so that writing takes at most
-    // a twentieth of the job; after kSaveIntervalMs it is written anyway.
+    // what a write takes (smoothed) has passed since the last, so that
+    // writing takes at most a twentieth of the job's time however large
+    // the graph; after kSaveIntervalMs a changed graph is written anyway.
     static constexpr uint32_t kSaveCostFactor = 20;
     static constexpr uint32_t kSaveIntervalMs = 30000;
 
@@ -128,8 +129,9 @@ public:
     int saveProject(const char* path);
     // Writes the tree file beside the named project when the graph changed,
     // and with it "start.htm" in the output folder, leading to the start
-    // URLs' copies. While downloads run, their nodes are recorded as
-    // queued and the job goes on undisturbed (no start page then).
+    // URLs' copies. While the job runs, the nodes of its downloads are
+    // recorded as queued and the job goes on undisturbed (no start page
+    // then).
     int saveTreeIfChanged();
     // Why the output folder could not be had at the last start or save:
     // 0, platform::FolderLock::kInUse (another program works in it), or

@@ -50,7 +50,9 @@ std::vector<const ToBeOpenTN*> UnfinishedFiles(const ToBeOpenTN& root) {
 // copy) rather than of the network or the server.
 bool LocalError(const ToBeOpenTN& n) {
     const auto code = static_cast<uint32_t>(n.lastError);
-    if (code == 0 || code >= 12000 || code == ThreadData::kStopped) return false;
+    // 10000 and up: the sockets' and the Internet library's codes; 38 (end
+    // of file): a body too short to tell its type.
+    if (code == 0 || code >= 10000 || code == ThreadData::kStopped || code == 38) return false;
     // A file: URL reads the local file system too: its errors may be the source's.
     return !AStr(nodeUrl(&n)).lower().startsWith("file:");
 }
