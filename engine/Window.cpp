@@ -1,6 +1,8 @@
 #include "engine/Window.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <vector>
 
 #include "app/Lang.h"
@@ -771,11 +773,12 @@ int Window::saveTreeIfChanged() {
         name = name.substr(name.find_last_of("/\\") + 1);
         if (!running) (void)stubs_.writeStartPage(name.substr(0, name.rfind('.')));
     }
-    // What a write costs, smoothed: one slowed by a busy machine does not
-    // hold the next ones back for long.
+    // What a write costs: the least of the last few, so that one slowed
+    // by a busy machine does not hold the next ones back.
     const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-    const uint64_t cost = static_cast<uint64_t>(std::min<long long>(spent.count(), 0x7FFFFFFF));
-    saveCostUs_ = static_cast<uint32_t>((3 * static_cast<uint64_t>(saveCostUs_) + cost) / 4);
+    saveCosts_[saveCount_++ % std::size(saveCosts_)] =
+        static_cast<uint32_t>(std::min<long long>(spent.count(), 0x7FFFFFFF));
+    saveCostUs_ = *std::min_element(std::begin(saveCosts_), std::end(saveCosts_));
     return r;
 }
 

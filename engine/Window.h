@@ -50,9 +50,10 @@ public:
     static constexpr int kMaxRetries = 3;
     // A running job's tree file is written again once something was
     // settled (a download ended, a page was rewritten) and this many times
-    // what a write takes (smoothed) has passed since the last, so that
-    // writing takes at most a twentieth of the job's time however large
-    // the graph; after kSaveIntervalMs a changed graph is written anyway.
+    // what a write takes (the least of the last four) has passed since the
+    // last, so that writing takes about a twentieth of the job's time
+    // however large the graph; after kSaveIntervalMs a changed graph is
+    // written anyway.
     static constexpr uint32_t kSaveCostFactor = 20;
     static constexpr uint32_t kSaveIntervalMs = 30000;
 
@@ -252,6 +253,8 @@ private:
     uint32_t settled_ = 0;          // node changes worth keeping: downloads ended, pages rewritten
     uint32_t settledAtSave_ = 0;
     uint32_t lastSaveTick_ = 0;
-    uint32_t saveCostUs_ = 0;       // what a write takes, in microseconds, smoothed
+    uint32_t saveCosts_[4] = {};    // what the last writes took, in microseconds
+    uint32_t saveCount_ = 0;
+    uint32_t saveCostUs_ = 0;       // the least of them
     bool straysPending_ = false;    // removeStrays at the next start
 };

@@ -217,6 +217,7 @@ class Kills(HostileTest):
                 received_targets = {"/" + r.split("/", 1)[1] for r in received if "/" in r}
 
                 # The lock file of the killed run is still there; it holds nothing.
+                self.assertTrue(os.path.exists(os.path.join(folder, "zbrask.lock")))
                 r = run(["/f", project], cwd, timeout=120)
                 self.assertEqual(r.code, 0, r)
                 again = s.targets()[after_kill:]
