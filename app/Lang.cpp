@@ -56,7 +56,7 @@ AStr NumberedErrorText(int code) {
     return AStr::format("%sError #%d (0x%x)", prefix, code, static_cast<unsigned>(code));
 }
 
-AStr LangWithError::errorText(int code) const {
+AStr Lang::errorText(int code) const {
     AStr t = text(static_cast<long long>(code) + 50);
     if (!t.empty()) return t;
     std::string sys = platform::SystemMessage(code);

@@ -35,6 +35,9 @@ public:
     // Text number used as a printf format for the arguments.
     AStr format(long long number, ...) const;
     AStr vformat(long long number, va_list args) const;
+    // What the user is shown for an error code: text code + 50, the
+    // system's message, "No error" for 0, or "<category>Error #n (0xn)".
+    AStr errorText(int code) const;
     // Windows: menu number as an HMENU the caller owns, and the bytes of
     // dialog template number. Null and empty elsewhere or when missing.
     void* menu(long long number) const;
@@ -47,9 +50,6 @@ private:
 
 class LangWithError : public Lang {
 public:
-    // What the user is shown for an error code: text code + 50, the
-    // system's message, "No error" for 0, or "<category>Error #n (0xn)".
-    AStr errorText(int code) const;
     // A program that could not be started (shell results 0 to 32): text
     // code + 1, else "Error #<code> running programm".
     AStr runErrorText(int code) const;

@@ -319,6 +319,11 @@ ThreadData::Check ThreadData::checkResponse(httpwstreambuf& http, bool retried, 
             deleteWithFolders(partialFile_);
             partialFile_.clear();
         }
+    } else if (code == 206) {
+        // A part that was never asked for is not the file: stored as the
+        // whole, it would be a cut copy that nothing tells from a good one.
+        result = kUnaskedPart;
+        return Check::Finish;
     }
     if (code == 304) {
         result = 0;

@@ -24,6 +24,7 @@ public:
     // Worker results besides 0 and the platform's error codes.
     static constexpr uint32_t kRefused = 0xFFFFFFFF;    // -1: refused at HTTP level
     static constexpr uint32_t kNoBody = 0xFFFFFFFE;     // -2: no body at all
+    static constexpr uint32_t kUnaskedPart = 0xFFFFFFFD; // -3: 206, a part that no Range asked for
     static constexpr uint32_t kDiskFull = 112;
     static constexpr uint32_t kStopped = 1223;
     static constexpr uint32_t kLengthMismatch = 12030;

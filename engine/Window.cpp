@@ -1,9 +1,13 @@
 #include "engine/Window.h"
 
+#include <algorithm>
+#include <chrono>
+#include <iterator>
 #include <vector>
 
 #include "app/Lang.h"
 #include "batch/DialUp.h"
+#include "engine/LocalPath.h"
 #include "engine/ThreadData.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
@@ -32,7 +36,11 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
       rewriter_(graph_),
       stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
     stubs_.installInGraph();
-    graph_.nodeChanged = [this](ToBeOpenTN& n) { views_.updateNode(&n); };
+    graph_.nodeChanged = [this](ToBeOpenTN& n) {
+        // A node leaving the queue or a download is work a save keeps.
+        if (n.state != StateQueued && n.state != StateLoading) ++settled_;
+        views_.updateNode(&n);
+    };
 }
 
 Window::~Window() {
@@ -336,6 +344,7 @@ void Window::stopAll() {
 
 MessageLoop::Idle Window::idle() {
     views_.updateCommands();
+    saveWhileRunning();
     if (!graph_.orphanCandidates().empty()) {
         removeOrphan();
         rewriteDeferred();
@@ -570,7 +579,21 @@ void Window::enterStartUrls(bool starting) {
     for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartUrl(u->str.view(), starting);
 }
 
-void Window::startJob(bool requeue, bool reset, bool clear) {
+bool Window::startJob(bool requeue, bool reset, bool clear) {
+    if (takeOutputFolder() != 0) {
+        // Nothing of the job starts, and nothing is written there.
+        setState(kIdle);
+        jobMessage_ = folderErrorText();
+        views_.showMessage(jobMessage_);
+        views_.updateCommands();
+        views_.refreshStatusBar();
+        if (settings_.exitOnEnd && !(batchRunning_ && batchRunning_())) views_.postCommand(kCommandExit);
+        return false;
+    }
+    if (straysPending_) {
+        straysPending_ = false;
+        if (!clear) removeStrays();
+    }
     if (clear) {
         rewriteQueue_.clear();
         deferredRewrites_.clear();
@@ -618,6 +641,7 @@ void Window::startJob(bool requeue, bool reset, bool clear) {
     graphChanged_ = true;
     views_.updateCommands();
     views_.refreshStatusBar();
+    return true;
 }
 
 bool Window::mayRunCommand(uint32_t command) {
@@ -656,23 +680,33 @@ bool Window::mayRunCommand(uint32_t command) {
     return false;
 }
 
-void Window::newJob(const char* url, const char* outputPath) {
+void Window::newJob(const char* url, const char* outputPath, const char* projectPath) {
+    folderLock_.release();
+    straysPending_ = false;
     project_.makeNew(ApplicationProfile());
     project_.setPath("");
     project_.urls.clear();
     project_.urls.add(url);
     project_.outputPath = outputPath;
-    project_.markChanged();
     jobStartTick_ = 0;
     failed_.clear();
     prepareJob();
-    startJob(false, false, true);
+    // A job refused its folder has nothing to keep.
+    if (!startJob(false, false, true)) return;
+    project_.markChanged();
     enterStartUrls(true);
+    // Named at once: a job killed before its end leaves a project to
+    // continue. A failure here is said again by the save at the end.
+    if (projectPath && *projectPath) (void)saveProject(projectPath);
 }
 
 int Window::openProject(const char* path) {
     Project opened;
     if (opened.open(path) != 0) return -1;
+    // The folder of the job before is let go; this one's is taken when
+    // its job starts or it is saved.
+    folderLock_.release();
+    folderError_ = 0;
     rewriteQueue_.clear();
     deferredRewrites_.clear();
     graph_.clear();
@@ -692,6 +726,7 @@ int Window::openProject(const char* path) {
     failed_.clear();
     setState(kIdle);
     graphChanged_ = false;
+    straysPending_ = r == 0 && graph_.counters.savedWhileRunning == 1;
     (void)r;  // a missing tree file is a job that starts afresh
     return 0;
 }
@@ -718,6 +753,11 @@ void Window::refreshJob() {
 }
 
 int Window::saveProject(const char* path) {
+    // Another program's folder is not written, nor one that cannot be.
+    if (int e = takeOutputFolder()) {
+        project_.setPath(path);
+        return e;
+    }
     int r = project_.save(path);
     project_.setPath(path);
     graphChanged_ = true;
@@ -727,13 +767,115 @@ int Window::saveProject(const char* path) {
 
 int Window::saveTreeIfChanged() {
     if (!graphChanged_ || project_.path().empty()) return 0;
-    if (anyActive() || !active_.empty()) return -1;  // saving would requeue running downloads
-    int r = saveTree(graph_, project_.path().view());
-    if (r != 0) return r;
-    graphChanged_ = false;
-    // The start page goes with every tree file, headed by the project's name.
-    std::string_view name = project_.path().view();
-    name = name.substr(name.find_last_of("/\\") + 1);
-    (void)stubs_.writeStartPage(name.substr(0, name.rfind('.')));
-    return 0;
+    if (int e = takeOutputFolder()) return e;
+    settledAtSave_ = settled_;
+    lastSaveTick_ = now();
+    const auto start = std::chrono::steady_clock::now();
+    // While the job runs, requeueing would spoil the nodes of its
+    // downloads under them: the file records them as queued instead, and
+    // the job goes on. Such a file says so, since downloads may end after
+    // it; a save between two downloads is one too.
+    const bool running = jobState_ != kIdle || anyActive() || !active_.empty();
+    int r = running ? saveTreeWhileLoading(graph_, project_.path().view()) : saveTree(graph_, project_.path().view());
+    if (r == 0) {
+        graphChanged_ = false;
+        // The start page goes with every tree file of an idle job, headed
+        // by the project's name.
+        std::string_view name = project_.path().view();
+        name = name.substr(name.find_last_of("/\\") + 1);
+        if (!running) (void)stubs_.writeStartPage(name.substr(0, name.rfind('.')));
+    }
+    // What a write costs: the least of the last few, so that one slowed
+    // by a busy machine does not hold the next ones back.
+    const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    saveCosts_[saveCount_++ % std::size(saveCosts_)] =
+        static_cast<uint32_t>(std::min<long long>(spent.count(), 0x7FFFFFFF));
+    saveCostUs_ = *std::min_element(std::begin(saveCosts_), std::end(saveCosts_));
+    return r;
+}
+
+int Window::takeOutputFolder() {
+    const std::string folder(graph_.outputFolder.c_str());
+    if (folderLock_.held() && folderLock_.folder() == folder) return folderError_ = 0;
+    // Made when missing, as the job's start makes it; the reason it
+    // cannot be is the one to tell.
+    if (!platform::FolderExists(folder.c_str())) {
+        // With the folders above it that are missing, as the downloads
+        // would make them.
+        std::vector<std::string> missing{folder};
+        for (;;) {
+            size_t sep = missing.back().find_last_of(platform::kPathSep == '\\' ? "/\\" : "/");
+            if (sep == std::string::npos || sep == 0) break;
+            std::string parent = missing.back().substr(0, sep);
+            if (parent.empty() || parent.back() == ':' || platform::PathExists(parent.c_str())) break;
+            missing.push_back(parent);
+        }
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            int e = platform::MakeFolder(it->c_str());
+            if (e != 0 && !platform::PathExists(it->c_str())) return folderError_ = e;
+        }
+    }
+    return folderError_ = folderLock_.acquire(folder);
+}
+
+AStr Window::folderErrorText() const {
+    if (folderError_ == platform::FolderLock::kInUse) return lang_.format(kTextFolderInUse, graph_.outputFolder.c_str());
+    AStr reason = lang_.errorText(folderError_);
+    return lang_.format(kTextFolderUnusable, graph_.outputFolder.c_str(), reason.c_str());
+}
+
+void Window::saveWhileRunning() {
+    if (jobState_ == kIdle || !graphChanged_ || project_.path().empty() || !folderLock_.held()) return;
+    uint32_t t = now();
+    uint64_t gapMs = static_cast<uint64_t>(saveCostUs_) * kSaveCostFactor / 1000;
+    bool due = settled_ != settledAtSave_ && platform::TickPassed(t, lastSaveTick_ + static_cast<uint32_t>(gapMs));
+    if (!due && !platform::TickPassed(t, lastSaveTick_ + kSaveIntervalMs)) return;
+    if (project_.changed()) (void)project_.save(nullptr);
+    (void)saveTreeIfChanged();
+}
+
+void Window::removeStrays() {
+    // Short names collide so often that a name proves nothing.
+    if (project_.outputFlags & Mission::kOutputNames83) return;
+    // Every copy and partial file a node knows stays.
+    auto key = [](const AStr& path) {
+#ifdef _WIN32
+        return std::string(path.lower().c_str());
+#else
+        return std::string(path.c_str());
+#endif
+    };
+    std::unordered_set<std::string> known;
+    std::vector<const ToBeOpenTN*> uncopied;
+    std::vector<const ToBeOpenTN*> stack{&graph_.root()};
+    while (!stack.empty()) {
+        const ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (n->isRoot()) continue;
+        for (const AStr* p : {&n->savedFile, &n->rawFile})
+            if (!p->empty()) known.insert(key(graph_.absolutePath(*p)));
+        if (n->state == StateQueued && n->savedFile.empty()) uncopied.push_back(n);
+    }
+    std::unordered_set<std::string> folders;
+    for (const ToBeOpenTN* n : uncopied) {
+        AStr url = graph_.urlOf(*n);
+        saving::PlaceRequest req;
+        req.outputFlags = project_.outputFlags;
+        req.url = url.view();
+        req.outputFolder = graph_.outputFolder.view();
+        req.doNotCreate = true;
+        AStr path;
+        if (!saving::localPath(req, path)) continue;
+        size_t sep = path.rfind(platform::kPathSep);
+        if (sep != AStr::npos) folders.insert(std::string(path.left(sep).c_str()));
+        if (!known.count(key(path)) && platform::FileExists(path.c_str())) (void)platform::DeleteFile(path.c_str());
+    }
+    // A killed download's temporary file, beside where its copy was to go.
+    for (const std::string& folder : folders) {
+        for (const std::string& name : platform::FindFiles(folder.c_str(), "~DL~*.TMP")) {
+            AStr path = AStr(folder) + AStr(std::string(1, platform::kPathSep)) + AStr(name);
+            if (!known.count(key(path))) (void)platform::DeleteFile(path.c_str());
+        }
+    }
 }

@@ -18,6 +18,7 @@
 #include "engine/TransferRate.h"
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
+#include "platform/FolderLock.h"
 #include "site/FileClasses.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
@@ -47,6 +48,14 @@ public:
     static constexpr uint32_t kStopWaitMs = 5000;
     static constexpr uint32_t kStatusRefreshMs = 20000;
     static constexpr int kMaxRetries = 3;
+    // A running job's tree file is written again once something was
+    // settled (a download ended, a page was rewritten) and this many times
+    // what a write takes (the least of the last four) has passed since the
+    // last, so that writing takes about a twentieth of the job's time
+    // however large the graph; after kSaveIntervalMs a changed graph is
+    // written anyway.
+    static constexpr uint32_t kSaveCostFactor = 20;
+    static constexpr uint32_t kSaveIntervalMs = 30000;
 
     // Commands of the main window the engine posts.
     static constexpr uint32_t kCommandNewDownload = 121;
@@ -64,6 +73,8 @@ public:
         kTextRestarting = 22088,
         kTextDiskFull = 22090,
         kTextSaveChanged = 22012,
+        kTextFolderInUse = 22091,     // the output folder (%s) is another program's
+        kTextFolderUnusable = 22092,  // the output folder (%s) cannot be written: the reason (%s)
     };
 
     enum JobState : uint32_t { kIdle = 0, kRunning = 1, kFinishing = 2, kFinishingForCommand = 3, kDialing = 4 };
@@ -83,7 +94,10 @@ public:
     // Handles "_WM_THREADEND" and "_WM_BYTESREAD"; false for other messages.
     bool dispatch(const platform::Message& m);
 
-    void startJob(bool requeue, bool reset, bool clear);
+    // False when the job cannot start: its output folder is another
+    // program's or cannot be written (folderError() says which; the job
+    // message says it in words).
+    bool startJob(bool requeue, bool reset, bool clear);
     bool startDownload(ToBeOpenTN& node);
     void onThreadEnd(int status, ThreadData* worker);
     void onBytesRead(uint32_t bytes, ThreadData* worker);
@@ -97,9 +111,12 @@ public:
     // or canceled by the user.
     bool mayRunCommand(uint32_t command);
 
-    // Job set-up. A new unnamed job with one start URL saving into
-    // outputPath, started at once.
-    void newJob(const char* url, const char* outputPath);
+    // Job set-up. A new job with one start URL saving into outputPath,
+    // started at once. With a projectPath the project and its tree file
+    // are written there at once, and the tree file again while the job
+    // runs, so that a job killed at any moment can be continued; without
+    // one the job stays unnamed until the user names it.
+    void newJob(const char* url, const char* outputPath, const char* projectPath = nullptr);
     // Opens a project file and its tree file as the current job (idle);
     // 0, or -1 when the project file cannot be read.
     int openProject(const char* path);
@@ -113,8 +130,15 @@ public:
     int saveProject(const char* path);
     // Writes the tree file beside the named project when the graph changed,
     // and with it "start.htm" in the output folder, leading to the start
-    // URLs' copies.
+    // URLs' copies. While the job runs, the nodes of its downloads are
+    // recorded as queued and the job goes on undisturbed (no start page
+    // then).
     int saveTreeIfChanged();
+    // Why the output folder could not be had at the last start or save:
+    // 0, platform::FolderLock::kInUse (another program works in it), or
+    // the error of writing there (platform::FolderLock::kNotAFolder for a
+    // file in its place).
+    int folderError() const { return folderError_; }
 
     // What the views show.
     uint32_t jobState() const { return jobState_; }
@@ -138,6 +162,7 @@ public:
     std::atomic<bool>& viewChanged() { return viewChanged_; }
 
     Project& project() { return project_; }
+    const Project& project() const { return project_; }
     LinkGraph& graph() { return graph_; }
     const AStr& outputFolder() const { return graph_.outputFolder; }
     bool graphChanged() const { return graphChanged_; }
@@ -153,6 +178,23 @@ private:
     // Applies the mission to the graph, filter and pages before a start.
     void prepareJob();
     void enterStartUrls(bool starting);
+    // Takes the output folder for this program while it works in it: 0, or
+    // the reason (kept as folderError()).
+    int takeOutputFolder();
+    // The job message for a folder that could not be had.
+    AStr folderErrorText() const;
+    // Writes the tree file of a running job when it is due (see
+    // kSaveCostFactor).
+    void saveWhileRunning();
+    // After a tree file written while downloads ran (a job killed before
+    // its end): the files that downloads ending after that write left in
+    // the copy, which no node knows, go before the job fetches them again
+    // (else the new copies would take numbered names beside them). Only
+    // the names of queued nodes without a copy, and temporary files that
+    // are no node's partial data, are looked at; with 8.3 names, nothing.
+    // A file of a node that the tree does not know yet (found and fetched
+    // after its last write) stays, and its new copy is numbered.
+    void removeStrays();
     // A limit text, or 0.
     int limitReached() const;
     void stopLongRunning(bool stopEveryOne);
@@ -207,4 +249,14 @@ private:
     uint32_t pendingCommand_ = 0;
     bool errorSeen_ = false;
     bool graphChanged_ = false;
+
+    platform::FolderLock folderLock_;
+    int folderError_ = 0;
+    uint32_t settled_ = 0;          // node changes worth keeping: downloads ended, pages rewritten
+    uint32_t settledAtSave_ = 0;
+    uint32_t lastSaveTick_ = 0;
+    uint32_t saveCosts_[4] = {};    // what the last writes took, in microseconds
+    uint32_t saveCount_ = 0;
+    uint32_t saveCostUs_ = 0;       // the least of them
+    bool straysPending_ = false;    // removeStrays at the next start
 };

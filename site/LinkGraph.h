@@ -27,6 +27,11 @@ struct JobCounters {
     uint32_t queuedFiles = 0;
     uint32_t changedFiles = 0;
     uint32_t queuedPictures = 0;
+    // The header's last field, read back: 1 when the file was written
+    // while downloads ran (files of the downloads that ended after it may
+    // be in the copy without a node that knows them). Always written as
+    // the save's own kind, never from here.
+    uint32_t savedWhileRunning = 0;
 };
 
 

@@ -38,6 +38,15 @@ public:
     void clear() { ids_.clear(); next_ = 1; }
     void reserve(size_t objects) { ids_.reserve(objects); }
 
+    // A save while downloads run: a node being fetched is written as
+    // queued, without the marks of a rewritten copy (its file may be
+    // replaced at any moment, and undoing a rewrite on a fresh copy would
+    // spoil it); the node itself is left as it is.
+    bool loadingAsQueued = false;
+    // Set while the links of such a node are written: their saved
+    // positions go out as none.
+    bool unrewrittenLinks = false;
+
 private:
     std::unordered_map<const void*, uint32_t> ids_;
     uint32_t next_ = 1;

@@ -42,10 +42,32 @@ AStr treeFileName(std::string_view projectPath) {
     return r;
 }
 
-int writeTree(LinkGraph& graph, obwstream& out) {
+namespace {
+
+// Nodes being fetched, as the queue counters would count them once queued.
+void countLoading(const ToBeOpenTN& root, uint32_t& files, uint32_t& pictures) {
+    files = pictures = 0;
+    std::vector<const ToBeOpenTN*> stack{&root};
+    while (!stack.empty()) {
+        const ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+        if (n->state != StateLoading) continue;
+        if (n->flags & FlagPicture) ++pictures;
+        else if (!(n->flags & FlagSkipped) || (n->flags & FlagEmbedded)) ++files;
+    }
+}
+
+int writeGraph(const LinkGraph& graph, obwstream& out, bool loadingAsQueued) {
     size_t nodes = 0;
     bool wide = needsWide(graph.root(), nodes);
-    const JobCounters& c = graph.counters;
+    JobCounters c = graph.counters;
+    if (loadingAsQueued) {
+        uint32_t files = 0, pictures = 0;
+        countLoading(graph.root(), files, pictures);
+        c.queuedFiles += files;
+        c.queuedPictures += pictures;
+    }
     out.write(kSignature, sizeof kSignature);
     out.writeU16(wide ? kTreeVersionWide : kTreeVersion);
     out.writeU32(c.receivedFiles);
@@ -53,13 +75,36 @@ int writeTree(LinkGraph& graph, obwstream& out) {
     out.writeU32(c.queuedFiles);
     out.writeU32(c.changedFiles);
     out.writeU32(c.queuedPictures);
-    out.writeU32(0);
+    out.writeU32(loadingAsQueued ? 1 : 0);
     WriteContext ctx(wide);
+    ctx.loadingAsQueued = loadingAsQueued;
     ctx.reserve(nodes);
     int r = graph.root().write(out, &ctx);
     // A full disk shows only when the buffer goes out.
     return r == 0 && out.flush() && !out.fail() ? 0 : -1;
 }
+
+// Written under a temporary name and put in place: the previous file
+// stays whole until the new one is.
+int writeTreeFile(const LinkGraph& graph, std::string_view projectPath, bool loadingAsQueued) {
+    AStr name = treeFileName(projectPath);
+    AStr temp = name + ".new";
+    int r;
+    {
+        ofwstream out;
+        r = out.open(temp.c_str()) == 0 ? writeGraph(graph, out, loadingAsQueued) : -1;
+        if (out.close() != 0) r = -1;
+    }
+    if (r == 0 && platform::ReplaceFile(temp.c_str(), name.c_str()) != 0) r = -1;
+    if (r != 0) (void)platform::DeleteFile(temp.c_str());
+    return r;
+}
+
+}  // namespace
+
+int writeTree(LinkGraph& graph, obwstream& out) { return writeGraph(graph, out, false); }
+
+int writeTreeWhileLoading(const LinkGraph& graph, obwstream& out) { return writeGraph(graph, out, true); }
 
 int readTree(LinkGraph& graph, ibwstream& in) {
     graph.clear();
@@ -74,9 +119,8 @@ int readTree(LinkGraph& graph, ibwstream& in) {
     if (!in.readU16(version) || version < 1 || version > kTreeVersionWide) return -1;
     JobCounters c;
     if (version > 2) {
-        uint32_t reserved = 0;
         if (!(in.readU32(c.receivedFiles) && in.readU32(c.schedulerCounter) && in.readU32(c.queuedFiles) &&
-              in.readU32(c.changedFiles) && in.readU32(c.queuedPictures) && in.readU32(reserved)))
+              in.readU32(c.changedFiles) && in.readU32(c.queuedPictures) && in.readU32(c.savedWhileRunning)))
             return -1;
     }
     ReadContext ctx(version, graph.outputFolder);
@@ -94,19 +138,15 @@ int readTree(LinkGraph& graph, ibwstream& in) {
 int saveTree(LinkGraph& graph, std::string_view projectPath) {
     if (projectPath.empty()) return -1;
     graph.requeueLoading();
-    AStr name = treeFileName(projectPath);
     if (graph.showStatus) graph.showStatus(kTextTreeSaving);
-    AStr temp = name + ".new";
-    int r;
-    {
-        ofwstream out;
-        r = out.open(temp.c_str()) == 0 ? writeTree(graph, out) : -1;
-        if (out.close() != 0) r = -1;
-    }
-    if (r == 0 && platform::ReplaceFile(temp.c_str(), name.c_str()) != 0) r = -1;
-    if (r != 0) (void)platform::DeleteFile(temp.c_str());
+    int r = writeTreeFile(graph, projectPath, false);
     if (graph.showStatus) graph.showStatus(0);
     return r;
+}
+
+int saveTreeWhileLoading(const LinkGraph& graph, std::string_view projectPath) {
+    if (projectPath.empty()) return -1;
+    return writeTreeFile(graph, projectPath, true);
 }
 
 int loadTree(LinkGraph& graph, std::string_view projectPath) {

@@ -1,7 +1,8 @@
 #pragma once
 // The tree file: the link graph of a project in a binary file beside the
-// project file. A 54-byte header (signature, version, the job counters)
-// and then the root's record with everything below it.
+// project file. A 54-byte header (signature, version, the job counters,
+// and a last field that is 1 when the file was written while downloads
+// ran) and then the root's record with everything below it.
 //
 // Version 11 is this program's extension for graphs that version 10
 // cannot hold (more than 65535 nodes, or a folder or page with more than
@@ -36,6 +37,12 @@ AStr treeFileName(std::string_view projectPath);
 // and counts) when the graph has more than 65535 nodes or a list longer
 // than 65535 entries. 0, or -1 when a write failed.
 [[nodiscard]] int writeTree(LinkGraph& graph, obwstream& out);
+// The same records as a save after requeueLoading would write, with the
+// graph left as it is: nodes being fetched are recorded as queued (and
+// counted so in the header), without the rewritten mark and the saved
+// positions of their links, since their files may be replaced at any
+// moment. For a save while downloads run.
+[[nodiscard]] int writeTreeWhileLoading(const LinkGraph& graph, obwstream& out);
 // Reads versions 1 to 11 into an emptied graph. On any failure the graph
 // is emptied again and the result is -1; a version above 11 is refused.
 [[nodiscard]] int readTree(LinkGraph& graph, ibwstream& in);
@@ -45,6 +52,11 @@ AStr treeFileName(std::string_view projectPath);
 // put in place. -1 when there is no project path or writing failed (the
 // previous tree file then stays as it was).
 [[nodiscard]] int saveTree(LinkGraph& graph, std::string_view projectPath);
+// The save of a running job: writeTreeWhileLoading's records, written and
+// put in place as saveTree does, so that a job killed at any moment is
+// continued from the last such save. The running downloads, their nodes
+// and their files are not touched, and no status text is shown.
+[[nodiscard]] int saveTreeWhileLoading(const LinkGraph& graph, std::string_view projectPath);
 // The load steps; a failure reports 22036 with the file's name and leaves
 // the graph empty.
 [[nodiscard]] int loadTree(LinkGraph& graph, std::string_view projectPath);

@@ -3,6 +3,7 @@
 // lack fields that came later; see ReadContext for the id handling.
 #include "framework/bwstream.h"
 #include "site/ExtractList.h"
+#include "site/LinkFlags.h"
 #include "site/LocalPaths.h"
 #include "site/PersistContext.h"
 #include "site/ToBeOpenTN.h"
@@ -10,8 +11,8 @@
 int ExtractNode::write(obwstream& out, WriteContext* ctx) const {
     out.writeString(linkText);
     out.writeU32(valueEnd);
-    out.writeU32(savedPos);
-    out.writeU16(savedLen);
+    out.writeU32(ctx->unrewrittenLinks ? 0 : savedPos);
+    out.writeU16(ctx->unrewrittenLinks ? uint16_t{0} : savedLen);
     out.writeU16(tag);
     out.writeU16(attribute);
     out.writeU32(flags);
@@ -47,8 +48,9 @@ int ExtractNode::read(ibwstream& in, ReadContext* ctx) {
 
 int ToBeOpenTN::write(obwstream& out, WriteContext* ctx) const {
     ctx->writeRef(out, this);
-    out.writeU16(state);
-    out.writeU32(flags);
+    const bool requeued = ctx->loadingAsQueued && state == StateLoading;
+    out.writeU16(requeued ? uint16_t{StateQueued} : state);
+    out.writeU32(requeued ? flags & ~uint32_t{FlagRewritten} : flags);
     out.writeU8(level);
     out.writeU8(onStartHost ? 1 : 0);
     out.writeString(name);
@@ -64,8 +66,10 @@ int ToBeOpenTN::write(obwstream& out, WriteContext* ctx) const {
     size_t stored = 0;
     for (Node* n = links.first(); n; n = n->next()) stored += n->isStored();
     ctx->writeCount(out, stored);
+    ctx->unrewrittenLinks = requeued;
     for (Node* n = links.first(); n; n = n->next())
         if (n->isStored() && n->write(out, ctx) != 0) return -1;
+    ctx->unrewrittenLinks = false;
     ctx->writeCount(out, count());
     for (ToBeOpenTN* c = firstChild(); c; c = c->nextSibling())
         if (c->write(out, ctx) != 0) return -1;

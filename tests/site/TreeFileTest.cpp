@@ -626,3 +626,79 @@ TEST_F(TreeFileTest, FailedWriteKeepsThePreviousFile) {
     omwstream small(100);
     EXPECT_EQ(writeTree(g, small), -1);
 }
+
+// A save while downloads run: the file reads as a save after requeueing
+// would, but the running nodes, their files and the counters stay as
+// they are, and the header says how the file was written.
+TEST_F(TreeFileTest, SaveWhileLoadingRecordsRunningNodesAsQueuedAndTouchesNothing) {
+    TempDir dir;
+    g.outputFolder = (dir.path / "out").string().c_str();
+    ToBeOpenTN* page = g.addStartUrl("http://h/p.html", true);
+    ToBeOpenTN* pic = g.findOrCreate("http://h/i.gif", 1, false);
+    ToBeOpenTN* done = g.findOrCreate("http://h/d.html", 1, false);
+    pic->flags |= FlagPicture;
+    g.setState(*page, StateLoading);
+    g.setState(*pic, StateQueued);
+    g.setState(*pic, StateLoading);
+    g.setState(*done, StateDone);
+    // A page fetched again while its rewritten copy is still there.
+    page->flags |= FlagReceived | FlagRewritten;
+    page->savedFile = "h/p.html";
+    ExtractNode* l = addLink(page, done, "d.html");
+    l->savedPos = 12;
+    l->savedLen = 6;
+    done->flags |= FlagReceived | FlagRewritten;
+    done->savedFile = "h/d.html";
+    ExtractNode* k = addLink(done, page, "p.html");
+    k->savedPos = 20;
+    k->savedLen = 6;
+    std::ofstream(dir.path / "out" / "h" / "p.html") << "rewritten copy";
+    const JobCounters before = g.counters;
+    std::string project = (dir.path / "job.zbp").string();
+    std::vector<int> status;
+    g.showStatus = [&](int t) { status.push_back(t); };
+
+    ASSERT_EQ(saveTreeWhileLoading(g, project), 0);
+    EXPECT_TRUE(status.empty());
+    EXPECT_EQ(page->state, StateLoading);
+    EXPECT_EQ(pic->state, StateLoading);
+    EXPECT_EQ(page->flags, uint32_t{FlagReceived | FlagRewritten});
+    EXPECT_EQ(l->savedPos, 12u);
+    EXPECT_EQ(g.counters.queuedFiles, before.queuedFiles);
+    EXPECT_EQ(g.counters.queuedPictures, before.queuedPictures);
+    EXPECT_TRUE(fs::exists(dir.path / "out" / "h" / "p.html"));
+    EXPECT_FALSE(fs::exists(dir.path / "job.zbt.new"));
+
+    LinkGraph back(policy);
+    back.outputFolder = g.outputFolder;
+    ASSERT_EQ(loadTree(back, project), 0);
+    EXPECT_EQ(back.counters.savedWhileRunning, 1u);
+    EXPECT_EQ(back.counters.queuedFiles, before.queuedFiles + 1);
+    EXPECT_EQ(back.counters.queuedPictures, before.queuedPictures + 1);
+    ToBeOpenTN* bp = back.find("http://h/p.html");
+    ASSERT_NE(bp, nullptr);
+    EXPECT_EQ(bp->state, StateQueued);
+    // Its old copy stays for the conditional request; the marks of its
+    // rewriting go, since the copy may be a fresh one by now.
+    EXPECT_EQ(bp->flags, uint32_t{FlagReceived});
+    EXPECT_EQ(bp->savedFile, "h/p.html");
+    ASSERT_NE(bp->links.firstLink(), nullptr);
+    EXPECT_EQ(bp->links.firstLink()->savedPos, 0u);
+    EXPECT_EQ(bp->links.firstLink()->savedLen, 0u);
+    EXPECT_EQ(back.find("http://h/i.gif")->state, StateQueued);
+    // A node that is not running keeps everything.
+    ToBeOpenTN* bd = back.find("http://h/d.html");
+    EXPECT_EQ(bd->state, StateDone);
+    EXPECT_EQ(bd->flags, uint32_t{FlagReceived | FlagRewritten});
+    EXPECT_EQ(bd->links.firstLink()->savedPos, 20u);
+    EXPECT_EQ(bd->links.firstLink()->savedLen, 6u);
+    EXPECT_NE(back.bestQueued(), nullptr);
+
+    // The save at the job's end says it was not written while running.
+    ASSERT_EQ(saveTree(g, project), 0);
+    LinkGraph last(policy);
+    last.outputFolder = g.outputFolder;
+    ASSERT_EQ(loadTree(last, project), 0);
+    EXPECT_EQ(last.counters.savedWhileRunning, 0u);
+    EXPECT_EQ(saveTreeWhileLoading(g, ""), -1);
+}

@@ -26,11 +26,13 @@ void ConsoleOutput::clearStatus() {
     }
 }
 
-void ConsoleOutput::message(std::string_view text) {
+std::string ConsoleOutput::fromCodePage(std::string_view text) const {
     std::string utf8(3 * text.size() + 1, '\0');
     utf8.resize(codepage::ToUtf8(codePage_, text.data(), text.size(), utf8.data()));
-    line(utf8);
+    return utf8;
 }
+
+void ConsoleOutput::message(std::string_view text) { line(fromCodePage(text)); }
 
 void ConsoleOutput::line(std::string_view utf8) {
     clearStatus();

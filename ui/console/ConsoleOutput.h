@@ -33,6 +33,8 @@ public:
 
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
+    // A text in the language's code page in the terminal's encoding.
+    std::string fromCodePage(std::string_view text) const;
     // A line of the program's own, already in the terminal's encoding.
     void line(std::string_view utf8);
     // The status line at tick now: on a terminal always (in place), else

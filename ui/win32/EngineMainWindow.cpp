@@ -47,7 +47,15 @@ bool EngineMainWindow::startUrl(const char* url) {
     projectPath_.clear();
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '\\');
     defaultProject_ = job.project;
-    engine_->newJob(url, job.folder.c_str());
+    // A job that ends the program by itself keeps its project beside its
+    // copy anyway: it is written from the start, so that a run killed
+    // half-way can be continued. A user at the window names it at the end.
+    if (app_.exitOnEnd()) {
+        engine_->newJob(url, job.folder.c_str(), job.project.c_str());
+        if (engine_->folderError() == 0) projectPath_ = job.project;
+    } else {
+        engine_->newJob(url, job.folder.c_str());
+    }
     refreshStatusBar();
     return true;
 }

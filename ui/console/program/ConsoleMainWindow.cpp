@@ -12,9 +12,11 @@
 #include "app/LanguageFile.h"
 #include "app/Lang.h"
 #include "engine/JobFolder.h"
+#include "engine/LocalPath.h"
 #include "engine/ThreadData.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
+#include "platform/FolderLock.h"
 #include "site/NodeUrl.h"
 
 namespace {
@@ -44,10 +46,67 @@ std::vector<const ToBeOpenTN*> UnfinishedFiles(const ToBeOpenTN& root) {
     return left;
 }
 
-// A status the server refused, or the error of the last try.
-std::string WhyNotStored(const ToBeOpenTN& n) {
-    if (static_cast<uint32_t>(n.lastError) == ThreadData::kRefused) return "refused by the server";
-    return "error " + std::to_string(n.lastError);
+// Whether a file's error is one of the local file system (writing the
+// copy) rather than of the network or the server.
+bool LocalError(const ToBeOpenTN& n) {
+    const auto code = static_cast<uint32_t>(n.lastError);
+    // 10000 and up: the sockets' and the Internet library's codes; 38 (end
+    // of file): a body too short to tell its type.
+    if (code == 0 || code >= 10000 || code == ThreadData::kStopped || code == 38) return false;
+    // A file: URL reads the local file system too: its errors may be the source's.
+    return !AStr(nodeUrl(&n)).lower().startsWith("file:");
+}
+
+// Where the copy of a file goes, or "" when its URL gives no place.
+std::string LocalPathOf(const ToBeOpenTN& n, const Window& engine) {
+    AStr url = nodeUrl(&n);
+    saving::PlaceRequest req;
+    req.outputFlags = engine.project().outputFlags;
+    req.url = url.view();
+    req.outputFolder = engine.outputFolder().view();
+    req.doNotCreate = true;
+    AStr path;
+    if (!saving::localPath(req, path)) return {};
+    return path.c_str();
+}
+
+// For a path that cannot be found: the first folder on the way, below the
+// output folder, that is a file instead.
+std::string FileInTheWay(const std::string& path, const std::string& top) {
+    for (size_t end = top.size() + 1; end < path.size(); ++end) {
+        end = path.find(platform::kPathSep, end);
+        if (end == std::string::npos) break;
+        std::string part = path.substr(0, end);
+        if (platform::FileExists(part.c_str())) return part;
+        if (!platform::FolderExists(part.c_str())) break;
+    }
+    return {};
+}
+
+// A status the server refused, or the error of the last try in words;
+// for a file that could not be written, where it was to go.
+std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const ConsoleOutput& out) {
+    const auto code = static_cast<uint32_t>(n.lastError);
+    if (code == ThreadData::kRefused) return "refused by the server";
+    if (code == ThreadData::kNoBody) return "the server sent no data";
+    if (code == ThreadData::kUnaskedPart) return "the server sent only a part of the file, which was not asked for";
+    // The number too, unless the words are only the number again.
+    const AStr words = ProgramLanguage().errorText(n.lastError);
+    std::string number = words == NumberedErrorText(n.lastError) ? "" : " [error " + std::to_string(n.lastError) + "]";
+    if (LocalError(n)) {
+        std::string path = LocalPathOf(n, engine);
+        if (!path.empty()) {
+            int shown = n.lastError;
+            if (code == 3) {
+                if (std::string file = FileInTheWay(path, engine.outputFolder().c_str()); !file.empty()) {
+                    path = file;
+                    shown = platform::FolderLock::kNotAFolder;
+                }
+            }
+            return "cannot write " + path + ": " + out.fromCodePage(ProgramLanguage().errorText(shown).view()) + number;
+        }
+    }
+    return out.fromCodePage(words.view()) + number;
 }
 
 // At most this many of them are named when a job ends.
@@ -115,7 +174,10 @@ void ConsoleMainWindow::jobEnded() {
         worsen(kSomeFailed);
         // Which files, so that the user need not search the copy for them.
         for (size_t i = 0; i < left.size() && i < kUnfinishedShown; ++i)
-            out_.line("Not stored: " + std::string(nodeUrl(left[i]).c_str()) + " (" + WhyNotStored(*left[i]) + ")");
+            out_.line("Not stored: " + std::string(nodeUrl(left[i]).c_str()) + " (" +
+                      WhyNotStored(*left[i], *engine_, out_) + ")");
+        for (const ToBeOpenTN* n : left)
+            if (LocalError(*n)) worsen(kCannotWrite);
         if (left.size() > kUnfinishedShown)
             out_.line("... and " + std::to_string(left.size() - kUnfinishedShown) + " more not stored");
     }
@@ -143,6 +205,7 @@ void ConsoleMainWindow::onCommand(uint32_t id) {
         if (mayClose()) loop_.quit(status_);
     } else if (id == Window::kCommandStartDownload) {
         engine_->continueJob();
+        checkStarted();
     }
 }
 
@@ -154,8 +217,16 @@ bool ConsoleMainWindow::startUrl(const char* url) {
     unnamed_ = true;
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '/');
     defaultProject_ = job.project;
-    engine_->newJob(url, job.folder.c_str());
+    // Named and written at its start, as at its end: a run killed half-way
+    // leaves the project to continue.
+    engine_->newJob(url, job.folder.c_str(), job.project.c_str());
+    checkStarted();
     return true;
+}
+
+void ConsoleMainWindow::checkStarted() {
+    refused_ = engine_->folderError() != 0;
+    if (refused_) worsen(engine_->folderError() == platform::FolderLock::kInUse ? kFolderInUse : kCannotWrite);
 }
 
 bool ConsoleMainWindow::open(const char* path) {
@@ -165,6 +236,7 @@ bool ConsoleMainWindow::open(const char* path) {
     }
     projectPath_ = path;
     unnamed_ = false;
+    refused_ = false;
     return true;
 }
 
@@ -179,6 +251,7 @@ bool ConsoleMainWindow::openProject(const char* path) {
     } else {
         engine_->continueJob();
     }
+    checkStarted();
     return true;
 }
 
@@ -189,7 +262,7 @@ bool ConsoleMainWindow::openProject(const AStr& path) {
 }
 
 void ConsoleMainWindow::saveAndCloseProject() {
-    if (!projectPath_.empty()) (void)engine_->saveProject(projectPath_.c_str());
+    if (!projectPath_.empty() && !refused_) (void)engine_->saveProject(projectPath_.c_str());
 }
 
 AStr ConsoleMainWindow::chooseProjectFile() {
@@ -228,9 +301,11 @@ void ConsoleMainWindow::showStatus(bool force) {
 }
 
 void ConsoleMainWindow::finish() {
-    showStatus(true);
+    // A job refused its folder was never ours: said at the start.
+    if (!refused_) showStatus(true);
     out_.finish();
     if (projectPath_.empty() && defaultProject_.empty()) return;  // no job ran
+    if (refused_) return;
     AStr project = projectPath_.empty() ? defaultProject_ : projectPath_;
     int r = engine_->saveProject(project.c_str());
     AStr folder = engine_->outputFolder();
@@ -242,7 +317,10 @@ void ConsoleMainWindow::finish() {
         std::fprintf(stderr, "Continue with:  %szbrask /f \"%s\"\n", ProgramFolder().c_str(), project.c_str());
         std::fprintf(stderr, "Refresh with:   %szbrask --update \"%s\"\n", ProgramFolder().c_str(), project.c_str());
     } else {
-        std::fprintf(stderr, "The project could not be saved at %s (error %d)\n", project.c_str(), r);
-        worsen(kSomeFailed);
+        // In words, with the system's reason where there is one.
+        std::string why = r > 0 ? ": " + out_.fromCodePage(ProgramLanguage().errorText(r).view()) : "";
+        std::fprintf(stderr, "The project could not be saved at %s%s [error %d]\n", project.c_str(), why.c_str(), r);
+        // A full disk says why already.
+        if (status_ != kDiskFull) worsen(kCannotWrite);
     }
 }

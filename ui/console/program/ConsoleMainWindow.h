@@ -25,6 +25,8 @@ public:
         kSomeFailed = 1,   // a file failed, or a project of the batch could not be opened
         kStopped = 2,      // interrupted before the end
         kDiskFull = 3,
+        kFolderInUse = 4,  // another job works in the output folder: this one did not start
+        kCannotWrite = 5,  // the output folder, a file of the copy or the project cannot be written
         kNoProject = 66,   // "/f" named a project that cannot be opened
     };
 
@@ -58,6 +60,9 @@ public:
 
 private:
     bool open(const char* path);
+    // After the engine was asked to start a job: a job refused its output
+    // folder keeps nothing, and the run ends with the reason's status.
+    void checkStarted();
     void onCommand(uint32_t id);
     void jobEnded();
     void showStatus(bool force);
@@ -95,6 +100,7 @@ private:
     AStr projectPath_;     // the current job's project file; empty while unnamed
     AStr defaultProject_;  // where an unnamed job's project goes
     bool unnamed_ = false;
+    bool refused_ = false;  // the current job could not have its output folder
     bool jobRunning_ = false;
     bool stopping_ = false;
     uint32_t lastStatus_ = 0;
