@@ -681,7 +681,7 @@ TEST_F(TreeFileTest, SaveWhileLoadingRecordsRunningNodesAsQueuedAndTouchesNothin
     // Its old copy stays for the conditional request; the marks of its
     // rewriting go, since the copy may be a fresh one by now.
     EXPECT_EQ(bp->flags, uint32_t{FlagReceived});
-    EXPECT_EQ(bp->savedFile, "h/p.html");
+    EXPECT_EQ(bp->savedFile, localPathForm("h/p.html"));
     ASSERT_NE(bp->links.firstLink(), nullptr);
     EXPECT_EQ(bp->links.firstLink()->savedPos, 0u);
     EXPECT_EQ(bp->links.firstLink()->savedLen, 0u);
