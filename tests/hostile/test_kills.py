@@ -32,7 +32,7 @@ import sys
 import time
 import unittest
 
-from hostile import PROGRAM, SOURCE, WINE_PREFIX, HostileTest, on_wine, run, stored_files
+from hostile import PROGRAM, SOURCE, WINE_PREFIX, HostileTest, on_wine, place_windows_program, run, stored_files
 
 PAGES = 300
 PICTURES = 40
@@ -143,15 +143,7 @@ def command(args, cwd):
     that ends it with its job)."""
     if not on_wine():
         return [PROGRAM] + list(args)
-    exe = os.path.join(cwd, "zbrask.exe")
-    if not os.path.exists(exe):
-        shutil.copy(PROGRAM, exe)
-        bindir = os.path.dirname(PROGRAM)
-        for name in os.listdir(bindir):
-            if name.lower().startswith("zb") and name.lower().endswith(".dll"):
-                shutil.copy(os.path.join(bindir, name), cwd)
-        with open(os.path.join(cwd, "zbrask.INI"), "wb") as f:
-            f.write(b"[DLoad]\r\nExitOnEnd=1\r\n")
+    exe = place_windows_program(cwd)
     return [os.path.join(SOURCE, "tools", "wine-run.sh"), WINE_PREFIX, exe] + list(args)
 
 
