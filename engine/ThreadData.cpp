@@ -250,16 +250,27 @@ uint32_t ThreadData::run() {
                 }
                 if (!again && copy) {
                     Copy v = copyBody(*s.rdbuf(), result);
-                    if (v == Copy::Ended) {
+                    if (v == Copy::Ended && result != kSizeLimit) {
                         bool readFailed = result != 0;
                         if (contentLength_ != kUnknownLength && contentLength_ != bytesReceived_)
                             result = kLengthMismatch;
                         else if (!readFailed && bytesReceived_ == 0)
                             result = kNoBody;
                     }
-                    if (v != Copy::Stopped && stopRequested()) result = kStopped;
-                } else if (!again && stopRequested()) {
-                    result = kStopped;
+                    if (v != Copy::Stopped && result != kSizeLimit && stopRequested()) result = kStopped;
+                    // The rest of a cut body is never read: closing the
+                    // request alone would make some libraries read it to
+                    // its end (for an endless body, for ever) to keep the
+                    // connection. This download asks nothing more.
+                    if (result == kSizeLimit) session_->close();
+                } else if (!again) {
+                    if (stopRequested()) result = kStopped;
+                    // Nor is a refused body that may be long; only a retry
+                    // with the job's credentials asks this session again.
+                    bool credentialsNext = (status_ == 401 || status_ == 418) && !retried && !user.empty();
+                    bool longBody = status_ != 304 && status_ != 204 &&
+                                    (contentLength_ == kUnknownLength || contentLength_ > kCopyBlock);
+                    if (longBody && !credentialsNext) session_->close();
                 }
             }
         }
@@ -387,14 +398,30 @@ ThreadData::Copy ThreadData::copyBody(wstreambuf& in, uint32_t& result) {
             break;
         }
         reportProgress(static_cast<uint32_t>(n));
-        long long w = out.write(buf, static_cast<size_t>(n));
-        if (w != n) {
+        long long keep = n;
+        bool cut = false;
+        if (arrived) {
+            const uint64_t before = arrived->fetch_add(static_cast<uint64_t>(n));
+            if (before + static_cast<uint64_t>(n) > sizeLimit) {
+                keep = before >= sizeLimit ? 0 : static_cast<long long>(sizeLimit - before);
+                cut = true;
+            }
+        }
+        long long w = keep > 0 ? out.write(buf, static_cast<size_t>(keep)) : 0;
+        if (w != keep) {
             result = w >= 0 || out.lastError() == 0 ? kDiskFull : static_cast<uint32_t>(out.lastError());
             verdict = stopRequested() ? Copy::Stopped : Copy::WriteFailed;
             if (verdict == Copy::Stopped) result = kStopped;
             break;
         }
-        bytesReceived_ += static_cast<uint32_t>(n);
+        bytesReceived_ += static_cast<uint64_t>(keep);
+        if (cut) {
+            // An endless body or a parallel download passed the limit: what
+            // came up to it is kept for a resume, nothing more is read.
+            result = kSizeLimit;
+            verdict = Copy::Ended;
+            break;
+        }
     }
     reportProgress(0);
     // A write the system delayed can still fail here.
@@ -430,7 +457,7 @@ int ThreadData::onFailure(bool retried, uint32_t& result) {
         return kDone;
     }
     // Through a proxy the last bytes before a cut may not be the server's.
-    uint32_t keep = bytesReceived_;
+    uint64_t keep = bytesReceived_;
     if (viaProxy_) keep = keep > kProxySlack ? keep - kProxySlack : 0;
     int e = keep > 0 ? AppendFile(temporaryFile_.c_str(), partialFile_.c_str(), keep) : 0;
     deleteWithFolders(temporaryFile_);
@@ -471,6 +498,10 @@ int ThreadData::onSuccess(uint32_t& result) {
         if (contentType_.empty() && contentEncoding_.empty()) {
             if (n < 4) {
                 result = static_cast<uint32_t>(n < 0 ? platform::LastError() : 38);  // 38: end of file
+                // Too short to judge, and nothing to resume: a resume would
+                // only ask for the bytes after it again and again.
+                deleteWithFolders(partialFile_);
+                partialFile_.clear();
                 return kFailed;
             }
             contentType_ = sniff::mediaTypeOfBytes(head, static_cast<size_t>(n));
@@ -541,8 +572,11 @@ int ThreadData::placeFile(int& error) {
     return 0;
 }
 
+// A stored page keeps its links whatever comes: a stop now (the job's
+// size limit, the user) would leave a copy that no later run reads again,
+// since it answers 304. The parse is bounded by the page, and the page by
+// the size limit.
 uint32_t ThreadData::extractLinks(bool parse, uint32_t codePage) {
-    if (stopRequested()) return kStopped;
     if (!parse) return 0;
     AStr pageUrl = finalUrl_.empty() ? url_ : finalUrl_;
     if (!contentType_.empty() && !contentType_.equalsNoCase("text/html")) {
@@ -557,7 +591,6 @@ uint32_t ThreadData::extractLinks(bool parse, uint32_t codePage) {
         codePage_ = static_cast<uint32_t>(
             PageCodePage(0, extractor.metaCharset(), detectCodePage_, extractor.detector()));
     ConvertPageTexts(static_cast<int>(codePage_), title_, links_);
-    if (stopRequested()) return kStopped;
     if (named.empty() || !url::combineUrl(pageUrl.view(), named.view(), url::kNoEncode | url::kDecode, baseUrl_))
         baseUrl_ = pageUrl;
     ResolveLinks(links_, pageUrl.view(), baseUrl_.view(), true, resolved_);

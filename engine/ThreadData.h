@@ -7,6 +7,7 @@
 // and posts "_WM_THREADEND" to its owner window. It never touches the
 // link graph; the scheduler reads its results after the end message.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     static constexpr uint32_t kRefused = 0xFFFFFFFF;    // -1: refused at HTTP level
     static constexpr uint32_t kNoBody = 0xFFFFFFFE;     // -2: no body at all
     static constexpr uint32_t kUnaskedPart = 0xFFFFFFFD; // -3: 206, a part that no Range asked for
+    static constexpr uint32_t kSizeLimit = 0xFFFFFFFC;   // -4: cut where the job's size limit was passed
     static constexpr uint32_t kDiskFull = 112;
     static constexpr uint32_t kStopped = 1223;
     static constexpr uint32_t kLengthMismatch = 12030;
@@ -44,6 +46,11 @@ public:
     bool accepted[kClassCount] = {true, true, true, true};
     AStr user;
     AStr password;
+    // The job's size limit, shared by all its workers: each counts the
+    // bytes it receives into *arrived and stops, keeping no more than the
+    // limit leaves, once the count passes sizeLimit. Null: no limit.
+    std::atomic<uint64_t>* arrived = nullptr;
+    uint64_t sizeLimit = 0;
 
     // Results, read after the end message.
     const AStr& url() const { return url_; }
@@ -56,7 +63,7 @@ public:
     const AStr& baseUrl() const { return baseUrl_; }
     const AStr& title() const { return title_; }
     uint32_t codePage() const { return codePage_; }
-    uint32_t bytesReceived() const { return bytesReceived_; }
+    uint64_t bytesReceived() const { return bytesReceived_.load(); }
     uint32_t contentLength() const { return contentLength_; }
     uint32_t resumeOffset() const { return resumeOffset_; }
     int status() const { return status_; }
@@ -100,7 +107,7 @@ private:
     AStr title_;
     ExtractList links_;
     std::vector<ResolvedLink> resolved_;
-    uint32_t bytesReceived_ = 0;
+    std::atomic<uint64_t> bytesReceived_{0};  // read by the scheduler while the copy runs
     uint32_t contentLength_ = kUnknownLength;
     uint32_t codePage_;
     bool detectCodePage_;

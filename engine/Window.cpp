@@ -142,7 +142,7 @@ void Window::onThreadEnd(int status, ThreadData* worker) {
             code = probe ? static_cast<uint32_t>(probe) : 2;
         }
         node->lastError = static_cast<int32_t>(code);
-        if (code != 0) applyFailure(*node, code, *worker);
+        if (code != 0) applyFailure(*node, code);
         else applySuccess(*node, status, *worker);
         views_.updateNode(node);
     }
@@ -151,7 +151,7 @@ void Window::onThreadEnd(int status, ThreadData* worker) {
     worker->release();
 }
 
-void Window::applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& worker) {
+void Window::applyFailure(ToBeOpenTN& node, uint32_t code) {
     if (code == 3 || code == ThreadData::kRefused) {
         failed_.erase(&node);
         graph_.setState(node, StateMissing);
@@ -163,12 +163,27 @@ void Window::applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& wor
         jobMessage_ = lang_.text(kTextDiskFull);
         views_.showMessage(jobMessage_);
         views_.refreshStatusBar();
-    } else if (worker.bytesReceived() == 0 && node.retries < 255) {
+    } else if (countsAsTry(code) && node.retries < 255) {
+        // Whatever arrived: a server that sends some bytes and then fails
+        // would otherwise be asked again without end.
         ++node.retries;
     }
     errorSeen_ = true;
     failed_.insert(&node);
     graph_.setState(node, StateFailed);
+    // Failed for good: its partial data waits for no resume.
+    if (node.retries >= kMaxRetries && !node.rawFile.empty()) {
+        if (isSafeRelativePath(node.rawFile)) (void)platform::DeleteFile(graph_.absolutePath(node.rawFile).c_str());
+        node.rawFile.clear();
+    }
+}
+
+bool Window::countsAsTry(uint32_t code) const {
+    // The job's own limit is no fault of the file's, nor a stop of the
+    // whole job (the user, a limit, the dial-up line); a download stopped
+    // for taking too long while the job runs is one.
+    if (code == ThreadData::kSizeLimit) return false;
+    return code != ThreadData::kStopped || jobState_ == kRunning;
 }
 
 void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
@@ -289,6 +304,8 @@ bool Window::startDownload(ToBeOpenTN& node) {
     w->accepted[ThreadData::kImage] = project_.allowPicture;
     w->accepted[ThreadData::kAudio] = project_.allowSound;
     w->accepted[ThreadData::kVideo] = project_.allowVideo;
+    w->arrived = &arrivedBytes_;
+    w->sizeLimit = project_.maxSizeFiles < 0 ? 0 : static_cast<uint64_t>(project_.maxSizeFiles) * 1048576;
     w->user = project_.user;
     w->password = project_.password;
     if (!CredentialsMayGoTo(project_.urls, url.view())) w->user = w->password = AStr();
@@ -388,7 +405,7 @@ MessageLoop::Idle Window::idle() {
 int Window::limitReached() const {
     if (dialUp_.usage == DialUp::kDialEntry && deadline_ && platform::TickPassed(now(), deadline_))
         return kTextTimeLimit;
-    if (static_cast<int64_t>(bytesReceived_) > static_cast<int64_t>(project_.maxSizeFiles) * 1048576)
+    if (static_cast<int64_t>(arrivedBytes_.load()) > static_cast<int64_t>(project_.maxSizeFiles) * 1048576)
         return kTextSizeLimit;
     if (project_.maxNumFiles > 0 && graph_.counters.receivedFiles >= static_cast<uint32_t>(project_.maxNumFiles))
         return kTextFileLimit;
@@ -426,7 +443,9 @@ MessageLoop::Idle Window::idleRunning() {
         views_.refreshStatusBar();
         return MessageLoop::Idle::More;
     }
-    bool room = project_.maxNumThread < 1 || activeCount_ < static_cast<uint32_t>(project_.maxNumThread);
+    const uint32_t most = project_.maxNumThread < 1 ? kMostAtOnce
+                                                    : std::min(kMostAtOnce, static_cast<uint32_t>(project_.maxNumThread));
+    bool room = activeCount_ < most;
     if (room) {
         if (ToBeOpenTN* next = graph_.bestQueued()) {
             if (dialUpReady()) {
@@ -487,6 +506,10 @@ MessageLoop::Idle Window::idleFinishing() {
     }
     if (!active_.empty()) return MessageLoop::Idle::Waiting;
     setState(kIdle);
+    // A tree file written while the job ran records its downloads as
+    // queued and comes without the start page: the ended job's is written
+    // anew, also when nothing changed since that write.
+    graphChanged_ = true;
     endTick_ = now();
     if (jobMessage_.empty()) jobMessage_ = lang_.text(kTextComplete);
     views_.showMessage(jobMessage_);
@@ -605,6 +628,7 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
         jobStartTick_ = now();
         if (!jobStartTick_) jobStartTick_ = 1;
         bytesReceived_ = 0;
+        arrivedBytes_ = 0;
         rate_.clear();
         if (dialUp_.usage == DialUp::kDialEntry) deadline_ = now() + dialUp_.effectiveTimeLimit();
     }

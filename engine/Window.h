@@ -48,6 +48,10 @@ public:
     static constexpr uint32_t kStopWaitMs = 5000;
     static constexpr uint32_t kStatusRefreshMs = 20000;
     static constexpr int kMaxRetries = 3;
+    // Downloads at once however "MaxNumThread" reads (0 or below: no limit
+    // of the job's own), so that no hand-edited project opens hundreds of
+    // connections to one server.
+    static constexpr uint32_t kMostAtOnce = 32;
     // A running job's tree file is written again once something was
     // settled (a download ended, a page was rewritten) and this many times
     // what a write takes (the least of the last four) has passed since the
@@ -207,7 +211,9 @@ private:
     bool linksReady(const ToBeOpenTN& page) const;
     bool expected(const ToBeOpenTN& target) const;
     void unrewrite(ToBeOpenTN& page);
-    void applyFailure(ToBeOpenTN& node, uint32_t code, const ThreadData& worker);
+    void applyFailure(ToBeOpenTN& node, uint32_t code);
+    // Whether a failure with this code uses up one of the file's tries.
+    bool countsAsTry(uint32_t code) const;
     void applySuccess(ToBeOpenTN& node, int status, ThreadData& worker);
     void settleReferrers(ToBeOpenTN& node);
     BraskNode* entryOf(const void* worker) const;
@@ -240,6 +246,9 @@ private:
     uint32_t activeCount_ = 0;
     uint32_t pagesRewritten_ = 0;
     uint32_t bytesReceived_ = 0;
+    // Bytes of this job as the workers receive them, which the size limit
+    // is held to; the reports that fill bytesReceived_ come seconds late.
+    std::atomic<uint64_t> arrivedBytes_{0};
     uint32_t jobStartTick_ = 0;
     uint32_t activityTick_ = 0;
     uint32_t statusTick_ = 0;

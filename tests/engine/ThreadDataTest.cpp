@@ -256,6 +256,15 @@ TEST(ThreadData, BodiesThatAreWrong) {
         EXPECT_EQ("0123456789", ReadFileBytes(job.worker->partialFile().c_str()));
     }
     {
+        // Too short to tell its type, and nothing to resume from: a resume
+        // would ask for the bytes after the third again and again.
+        Job job;
+        EXPECT_EQ(38u, job.fetch(HttpUrl("/w/three")));
+        EXPECT_TRUE(job.worker->savedFile().empty());
+        EXPECT_TRUE(job.worker->partialFile().empty());
+        EXPECT_TRUE(job.out.temporaryFiles().empty());
+    }
+    {
         Job job;
         EXPECT_EQ(ThreadData::kRefused, job.fetch(HttpUrl("/w/gone")));
         EXPECT_EQ(404, job.endStatus);
@@ -292,6 +301,14 @@ TEST(ThreadData, ExcludedImagesAreRefused) {
         Job job;
         EXPECT_EQ(ThreadData::kRefused, job.fetch(HttpUrl("/w/typed-image"), {.images = false}));
         EXPECT_EQ(406, job.endStatus);
+        EXPECT_TRUE(job.out.temporaryFiles().empty());
+    }
+    {
+        // The body of a refused file is never read, however long it is.
+        Job job;
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(ThreadData::kRefused, job.fetch(HttpUrl("/w/endless-image"), {.images = false}));
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
         EXPECT_TRUE(job.out.temporaryFiles().empty());
     }
 }
@@ -434,6 +451,42 @@ TEST(ThreadData, StopEndsAHungOrEndlessDownload) {
         auto temps = job.out.temporaryFiles();
         ASSERT_EQ(1u, temps.size());
         EXPECT_EQ(partial, temps[0]);
+    }
+}
+
+// The job's size limit is held by the worker as the bytes come, also for
+// a body without end, and counted with the other downloads of the job.
+TEST(ThreadData, SizeLimitCutsAnEndlessBody) {
+    constexpr uint64_t kLimit = 3 * 1048576 + 12345;
+    {
+        Job job;
+        std::atomic<uint64_t> arrived{0};
+        EXPECT_EQ(ThreadData::kSizeLimit,
+                  job.fetch(HttpUrl("/w/endless"), {.arrived = &arrived, .sizeLimit = kLimit}));
+        EXPECT_EQ(kLimit, job.worker->bytesReceived());
+        // What came up to the limit is kept for a resume; nothing past it.
+        std::string partial = job.worker->partialFile().c_str();
+        ASSERT_FALSE(partial.empty());
+        EXPECT_EQ(kLimit, fs::file_size(partial));
+        EXPECT_TRUE(job.worker->savedFile().empty());
+        // One read of the library past the limit at most.
+        EXPECT_LT(arrived.load(), kLimit + 1048576);
+    }
+    {
+        // What another download of the job received leaves less.
+        Job job;
+        std::atomic<uint64_t> arrived{kLimit - 1000};
+        EXPECT_EQ(ThreadData::kSizeLimit,
+                  job.fetch(HttpUrl("/w/endless"), {.arrived = &arrived, .sizeLimit = kLimit}));
+        EXPECT_EQ(1000u, job.worker->bytesReceived());
+    }
+    {
+        // A file that fits is not touched.
+        Job job;
+        std::atomic<uint64_t> arrived{0};
+        EXPECT_EQ(0u, job.fetch(HttpUrl("/w/fits.txt"), {.arrived = &arrived, .sizeLimit = kHello.size()}));
+        EXPECT_EQ(kHello, ReadFileBytes(job.worker->savedFile().c_str()));
+        EXPECT_EQ(kHello.size(), arrived.load());
     }
 }
 

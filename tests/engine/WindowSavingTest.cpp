@@ -123,6 +123,30 @@ TEST(WindowSaving, ANamedJobIsWrittenAtItsStartAndWhileItRuns) {
     EXPECT_EQ(0u, end.graph.counters.savedWhileRunning);
 }
 
+// The tree file written while the job finishes, just before its end (the
+// running job's periodic save): the save when the program closes still
+// writes the ended job's tree file and its start page, although nothing
+// changed in between.
+TEST(WindowSaving, TheEndedJobIsWrittenAfterALastSaveWhileItRan) {
+    ServedSite site("ending");
+    site.write("index.html", Page({"a.html"}));
+    site.write("a.html", Page({"index.html"}));
+    EngineJob job;
+    std::string project = job.out.str() + "/ending.zbp";
+    job.window->newJob(site.url("index.html").c_str(), job.out.str().c_str(), project.c_str());
+    Limit(job.project());
+    job.onIdle = [](EngineJob& j) {
+        if (j.window->jobState() == Window::kFinishing) (void)j.window->saveTreeIfChanged();
+    };
+    ASSERT_TRUE(job.run());
+    ASSERT_FALSE(fs::exists(job.out.path / "start.htm"));
+    EXPECT_EQ(0, job.window->saveTreeIfChanged());
+    EXPECT_TRUE(fs::exists(job.out.path / "start.htm"));
+    TreeOnDisk end(project, job.out.str());
+    ASSERT_TRUE(end.loaded);
+    EXPECT_EQ(0u, end.graph.counters.savedWhileRunning);
+}
+
 // A job killed while a download ran: continued, it clears the files that
 // the killed run left and no node knows (the hanging download's partial
 // data, a copy at a queued node's name) before it fetches them again.

@@ -206,12 +206,12 @@ TEST(Window, ExitOnEndOnlyOutsideABatch) {
     }
 }
 
-// MaxNumThread 0 starts every queued file at once; a timeMaxWait of 0
-// lets a slow answer finish.
+// MaxNumThread 0 starts queued files side by side, but never more than 32
+// at once; a timeMaxWait of 0 lets a slow answer finish.
 TEST(Window, NoThreadLimitAndNoTimeLimit) {
     ServedSite site("threads");
     std::vector<std::string> slow;
-    for (int i = 0; i < 8; ++i) slow.push_back("/late?" + site.name + "-" + std::to_string(i));
+    for (int i = 0; i < 40; ++i) slow.push_back("/late?" + site.name + "-" + std::to_string(i));
     site.write("index.html", Page("Slow", slow));
     EngineJob job;
     SetUpJob(job, site.url("index.html"), 1);
@@ -219,34 +219,103 @@ TEST(Window, NoThreadLimitAndNoTimeLimit) {
     job.window->continueJob();
     uint32_t start = platform::TickCount();
     ASSERT_TRUE(job.run());
-    EXPECT_EQ(9u, job.window->filesReceived());
-    EXPECT_EQ(8u, job.maxActive);
-    // Eight answers of three seconds each, side by side.
-    EXPECT_LT(platform::TickCount() - start, 15000u);
+    EXPECT_EQ(41u, job.window->filesReceived());
+    EXPECT_EQ(Window::kMostAtOnce, job.maxActive);
+    // Answers of three seconds each, 32 side by side and then the rest.
+    EXPECT_LT(platform::TickCount() - start, 20000u);
 }
 
 // A download running longer than timeMaxWait is stopped (1223) and tried
-// again; one that never receives a byte gives up after three attempts and
-// the job ends.
+// again, whether it received nothing yet or stalled after some bytes; it
+// gives up after three attempts, leaves no partial data, and the job ends.
 TEST(Window, LongDownloadsAreStoppedAndRetriedThreeTimes) {
     ServedSite site("timeout");
     std::string slow = "/late?" + site.name;
-    site.write("index.html", Page("Slow", {slow}));
+    std::string stalled = "/w/stall?" + site.name;
+    site.write("index.html", Page("Slow", {slow, stalled}));
     EngineJob job;
     SetUpJob(job, site.url("index.html"), 1);
     job.project().timeMaxWait = 500;
     job.window->continueJob();
     ASSERT_TRUE(job.run());
-    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(slow));
-    ASSERT_NE(nullptr, n);
-    EXPECT_EQ(StateFailed, n->state);
-    EXPECT_EQ(1223, n->lastError);
-    EXPECT_EQ(3, n->retries);
-    EXPECT_EQ(3u, Requests(slow));
+    for (const std::string& target : {slow, stalled}) {
+        ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(target));
+        ASSERT_NE(nullptr, n);
+        EXPECT_EQ(StateFailed, n->state) << target;
+        EXPECT_EQ(1223, n->lastError) << target;
+        EXPECT_EQ(3, n->retries) << target;
+        EXPECT_EQ(3u, Requests(target));
+        EXPECT_TRUE(n->rawFile.empty()) << target;
+    }
+    EXPECT_TRUE(job.out.temporaryFiles().empty());
     size_t restarts = std::count(job.views.messages.begin(), job.views.messages.end(), "Restarting the download...");
     EXPECT_EQ(2u, restarts);
     EXPECT_EQ(1u, job.window->filesReceived());
-    EXPECT_EQ(1u, job.window->failedCount()) << "one file, tried three times";
+    EXPECT_EQ(2u, job.window->failedCount()) << "two files, each tried three times";
+}
+
+// A server that sends some bytes and then fails every time: each attempt
+// counts, the file fails for good after three, and nothing of it is left
+// in the copy.
+TEST(Window, AttemptsThatBroughtBytesCountAsRetries) {
+    ServedSite site("retries");
+    std::string bad = "/w/never-whole?" + site.name;
+    site.write("index.html", Page("Retries", {bad}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(bad));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(StateFailed, n->state);
+    EXPECT_EQ(static_cast<int32_t>(ThreadData::kLengthMismatch), n->lastError);
+    EXPECT_EQ(3u, Requests(bad));
+    EXPECT_TRUE(n->rawFile.empty());
+    EXPECT_TRUE(job.out.temporaryFiles().empty());
+}
+
+// A body without end under a size limit of 1 MB: the download is cut as the
+// bytes come, not after them, and the job ends with the limit's text.
+TEST(Window, SizeLimitCutsAnEndlessBodyAsItArrives) {
+    ServedSite site("endless");
+    std::string endless = "/w/endless?" + site.name;
+    site.write("index.html", Page("Endless", {endless}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().maxSizeFiles = 1;
+    job.project().maxNumThread = 1;
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    EXPECT_EQ("The download was stopped: the size limit has been reached.",
+              std::string(job.window->jobMessage().c_str()));
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(endless));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(static_cast<int32_t>(ThreadData::kSizeLimit), n->lastError);
+    EXPECT_EQ(1u, Requests(endless)) << "the job's own limit is no reason to try again";
+    uintmax_t stored = 0;
+    for (auto& e : fs::recursive_directory_iterator(job.out.path))
+        if (e.is_regular_file()) stored += e.file_size();
+    EXPECT_LE(stored, 1048576u + 65536u);
+}
+
+// A refused picture whose body has no end is not read, and the files
+// after it on the same server still come.
+TEST(Window, ARefusedEndlessBodyHoldsNothingUp) {
+    ServedSite site("refused");
+    std::string image = "/w/endless-image?" + site.name;
+    // A plain link: it is asked for, and refused by its type.
+    site.write("index.html", Page("Refused", {image, "a.html"}));
+    site.write("a.html", Page("A", {"index.html"}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().allowPicture = false;
+    job.project().maxNumThread = 1;
+    job.window->continueJob();
+    ASSERT_TRUE(job.run(30));
+    EXPECT_EQ(2u, job.window->filesReceived());
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(image));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(StateMissing, n->state);
 }
 
 // A file cut short on its first try and completed on the restart is not

@@ -95,6 +95,8 @@ struct Options {
     bool images = true;
     std::string user, password;
     std::string proxy;  // host:port of a proxy asking ann:secret
+    std::atomic<uint64_t>* arrived = nullptr;  // the job's byte count, with sizeLimit
+    uint64_t sizeLimit = 0;
 };
 
 struct Job {
@@ -123,6 +125,8 @@ struct Job {
         worker->accepted[ThreadData::kImage] = o.images;
         worker->user = o.user.c_str();
         worker->password = o.password.c_str();
+        worker->arrived = o.arrived;
+        worker->sizeLimit = o.sizeLimit;
     }
 
     // Runs the worker on its thread to its end and takes the end message.

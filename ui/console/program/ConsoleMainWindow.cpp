@@ -90,6 +90,7 @@ std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const Consol
     if (code == ThreadData::kRefused) return "refused by the server";
     if (code == ThreadData::kNoBody) return "the server sent no data";
     if (code == ThreadData::kUnaskedPart) return "the server sent only a part of the file, which was not asked for";
+    if (code == ThreadData::kSizeLimit) return "cut by the size limit";
     // The number too, unless the words are only the number again.
     const AStr words = ProgramLanguage().errorText(n.lastError);
     std::string number = words == NumberedErrorText(n.lastError) ? "" : " [error " + std::to_string(n.lastError) + "]";
