@@ -179,7 +179,7 @@ AStr ThreadData::buildHeaders() {
         long long size = SizeOf(partialFile_.c_str());
         if (size >= 0 && size <= 0x7FFFFFFF) {
             resumeOffset_ = static_cast<uint32_t>(size);
-            h += AStr::format("Range: bytes=%u-\r\n", resumeOffset_);
+            h += AStr::format("Range: bytes=%u-\r\n", resumeOffset_.load());
             if (savedExists) h += "If-Unmodified-Since: " + httpdate::format(saved.modified) + "\r\n";
         }
     } else if (savedExists) {

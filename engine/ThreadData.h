@@ -64,8 +64,8 @@ public:
     const AStr& title() const { return title_; }
     uint32_t codePage() const { return codePage_; }
     uint64_t bytesReceived() const { return bytesReceived_.load(); }
-    uint32_t contentLength() const { return contentLength_; }
-    uint32_t resumeOffset() const { return resumeOffset_; }
+    uint32_t contentLength() const { return contentLength_.load(); }
+    uint32_t resumeOffset() const { return resumeOffset_.load(); }
     int status() const { return status_; }
     ExtractList& links() { return links_; }
     std::vector<ResolvedLink>& resolvedLinks() { return resolved_; }
@@ -108,12 +108,13 @@ private:
     ExtractList links_;
     std::vector<ResolvedLink> resolved_;
     std::atomic<uint64_t> bytesReceived_{0};  // read by the scheduler while the copy runs
-    uint32_t contentLength_ = kUnknownLength;
+    // Read by the scheduler while the copy runs, as bytesReceived_.
+    std::atomic<uint32_t> contentLength_{kUnknownLength};
     uint32_t codePage_;
     bool detectCodePage_;
     AStr contentType_;
     AStr contentEncoding_;
-    uint32_t resumeOffset_ = 0;
+    std::atomic<uint32_t> resumeOffset_{0};
     AStr temporaryFile_;
     AStr outputFolder_;
     uint32_t outputFlags_;

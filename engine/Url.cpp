@@ -441,6 +441,22 @@ int schemeOfName(std::string_view name)
     return info ? info->scheme : kSchemeUnknown;
 }
 
+bool fetchableUrl(std::string_view url)
+{
+    size_t colon = url.find(':');
+    if (colon == std::string_view::npos) return false;
+    switch (schemeOfName(url.substr(0, colon))) {
+    case kSchemeHttp:
+    case kSchemeHttps:
+    case kSchemeFtp:
+    case kSchemeGopher:
+    case kSchemeFile:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::string_view nameOfScheme(int scheme)
 {
     const SchemeInfo* info = infoOfScheme(scheme);

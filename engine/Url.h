@@ -72,6 +72,10 @@ int schemeOfService(uint32_t service);
 int schemeOfName(std::string_view name);
 // Scheme name for building ("http"); empty for an unknown scheme.
 std::string_view nameOfScheme(int scheme);
+// Whether the URL layer can fetch url at all: its scheme is http, https,
+// ftp, gopher or file. Links of other schemes (mailto:, javascript:, news:)
+// stay in their pages as they are.
+bool fetchableUrl(std::string_view url);
 
 struct Cracked {
     int scheme = kSchemeUnknown;

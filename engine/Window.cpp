@@ -107,8 +107,10 @@ void Window::onBytesRead(uint32_t bytes, ThreadData* worker) {
     if (!e) return;
     uint32_t length = worker->contentLength();
     if (length != ThreadData::kUnknownLength && length != 0) {
+        // A resumed download's length is that of the part still to come.
+        uint64_t whole = static_cast<uint64_t>(worker->resumeOffset()) + length;
         uint64_t received = static_cast<uint64_t>(worker->resumeOffset()) + worker->bytesReceived();
-        e->percent = static_cast<int32_t>((received * 100 + length / 2) / length);
+        e->percent = static_cast<int32_t>(std::min<uint64_t>(100, (received * 100 + whole / 2) / whole));
     }
     bytesReceived_ += bytes;
     rate_.add(bytes, now());

@@ -289,6 +289,9 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
         ExtractNode* link = r.record;
         std::string_view u = r.url;
         if (!link || u.empty()) continue;
+        // A scheme that nothing here can fetch would fail, and restart the
+        // job, every time: the link stays in the page as it is.
+        if (!url::fetchableUrl(u)) continue;
         // 0: a file on this machine that the page has no say about, or a
         // link that would make this program send what the page chose.
         if (!fileRule_.allowsLink(pageUrl, u)) continue;

@@ -112,7 +112,13 @@ struct EngineJob : MessageLoop::Handler {
             loop.quit(0);
         return r;
     }
-    void dispatch(const platform::Message& m) override { (void)window->dispatch(m); }
+    void dispatch(const platform::Message& m) override {
+        (void)window->dispatch(m);
+        for (const BraskNode* e = window->activeList().firstEntry(); e; e = ActiveList::nextEntry(e))
+            mostPercent = std::max(mostPercent, e->percent);
+    }
+    // The highest progress any download showed.
+    int32_t mostPercent = -1;
 
     // Runs the loop until the job is idle again; false on time-out.
     bool run(uint32_t seconds = 60) {

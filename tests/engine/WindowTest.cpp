@@ -332,6 +332,8 @@ TEST(Window, AFileThatComesOnItsSecondTryHasNotFailed) {
     EXPECT_EQ(2u, Requests("/w/twice.bin"));
     EXPECT_EQ(0, n->lastError);
     EXPECT_EQ(0u, job.window->failedCount());
+    // The resumed part's length is what is left: the whole is more.
+    EXPECT_EQ(100, job.mostPercent);
 }
 
 // A size limit of 0 MB stops starting files once any data arrived; the
