@@ -4,6 +4,7 @@
 // context every request carries. Opening a URL gives the stream buffer
 // that suits its service.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -47,7 +48,7 @@ private:
     uint32_t context_;
     std::unique_ptr<platform::InternetSession> handle_;
     int openError_ = 0;  // why the library could not be opened
-    bool closed_ = false;
+    std::atomic<bool> closed_{false};  // set by a stop on the window's thread or by the worker
     AStr proxyUser_;
     AStr proxyPassword_;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then builds and tests
-# natively (Release, and Debug under AddressSanitizer + UBSan), builds the
+# natively (Release, Debug under AddressSanitizer + UBSan, and the engine's
+# threaded tests under ThreadSanitizer), builds the
 # x86_64 Windows programs and runs their tests under Wine, and builds the
 # shipped i686 Windows programs. Warnings are errors.
 set -euo pipefail
@@ -10,7 +11,7 @@ bash tools/install-deps.sh
 # sources finds the compiler cache filled.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 
-presets=(native native-asan mingw64 mingw32)
+presets=(native native-asan native-tsan mingw64 mingw32)
 [ $# -gt 0 ] && presets=("$@")
 
 for p in "${presets[@]}"; do
