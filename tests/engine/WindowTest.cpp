@@ -274,6 +274,29 @@ TEST(Window, AttemptsThatBroughtBytesCountAsRetries) {
     EXPECT_TRUE(job.out.temporaryFiles().empty());
 }
 
+// With stubs on, a file that fails and is tried again (which deletes its
+// stub) and then fails for good: the pages that link to it lead to a
+// local file still.
+TEST(Window, PagesLinkingToAFailedFileLeadToItsStub) {
+    ServedSite site("stubs");
+    std::string bad = "/w/never-whole?" + site.name;
+    site.write("index.html", Page("Top", {"a.html", bad}));
+    site.write("a.html", Page("A", {"index.html", bad}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().stubs = 1;
+    job.project().maxNumThread = 1;
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ToBeOpenTN* n = job.window->graph().find(workertest::HttpUrl(bad));
+    ASSERT_NE(nullptr, n);
+    EXPECT_EQ(StateFailed, n->state);
+    EXPECT_EQ(3u, Requests(bad));
+    MirrorCheck c = CheckMirror(job.out.path, ServerPrefix(), job.window.get());
+    EXPECT_EQ(2u, c.pages - c.stubs);
+    EXPECT_TRUE(c.problems.empty()) << c.problems.front();
+}
+
 // A body without end under a size limit of 1 MB: the download is cut as the
 // bytes come, not after them, and the job ends with the limit's text.
 TEST(Window, SizeLimitCutsAnEndlessBodyAsItArrives) {
