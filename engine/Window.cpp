@@ -36,6 +36,7 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
       rewriter_(graph_),
       stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
     stubs_.installInGraph();
+    graph_.reportError = [this](int text, std::string_view file) { reportDamagedTree(text, AStr(file)); };
     graph_.nodeChanged = [this](ToBeOpenTN& n) {
         // A node leaving the queue or a download is work a save keeps.
         if (n.state != StateQueued && n.state != StateLoading) ++settled_;
@@ -726,9 +727,26 @@ void Window::newJob(const char* url, const char* outputPath, const char* project
     if (projectPath && *projectPath) (void)saveProject(projectPath);
 }
 
+void Window::reportDamagedTree(int text, const AStr& path) {
+    // A project that never ran has no tree file yet: nothing to say.
+    if (!platform::FileExists(path.c_str())) return;
+    for (int i = 0; i < 1000; ++i) {
+        AStr aside = path + (i ? AStr::format(".damaged%d", i) : AStr(".damaged"));
+        if (platform::PathExists(aside.c_str())) continue;
+        (void)platform::ReplaceFile(path.c_str(), aside.c_str());
+        break;
+    }
+    views_.showMessage(lang_.format(text, path.c_str()));
+}
+
 int Window::openProject(const char* path) {
     Project opened;
-    if (opened.open(path) != 0) return -1;
+    if (opened.open(path) != 0) {
+        jobMessage_ = lang_.format(kTextProjectMissing, path);
+        views_.showMessage(jobMessage_);
+        views_.refreshStatusBar();
+        return -1;
+    }
     // The folder of the job before is let go; this one's is taken when
     // its job starts or it is saved.
     folderLock_.release();

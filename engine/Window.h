@@ -79,6 +79,7 @@ public:
         kTextSaveChanged = 22012,
         kTextFolderInUse = 22091,     // the output folder (%s) is another program's
         kTextFolderUnusable = 22092,  // the output folder (%s) cannot be written: the reason (%s)
+        kTextProjectMissing = 22037,  // the project file (%s) cannot be found
     };
 
     enum JobState : uint32_t { kIdle = 0, kRunning = 1, kFinishing = 2, kFinishingForCommand = 3, kDialing = 4 };
@@ -122,7 +123,9 @@ public:
     // one the job stays unnamed until the user names it.
     void newJob(const char* url, const char* outputPath, const char* projectPath = nullptr);
     // Opens a project file and its tree file as the current job (idle);
-    // 0, or -1 when the project file cannot be read.
+    // 0, or -1 when the project file cannot be read (the job message says
+    // so). A tree file that cannot be read is said too and kept aside
+    // under a name of its own, so that the next save does not overwrite it.
     int openProject(const char* path);
     // Continues the current job: start URLs entered again, failed nodes
     // queued again.
@@ -199,6 +202,8 @@ private:
     // A file of a node that the tree does not know yet (found and fetched
     // after its last write) stays, and its new copy is numbered.
     void removeStrays();
+    // Shows a tree file that could not be read, and moves it aside.
+    void reportDamagedTree(int text, const AStr& path);
     // A limit text, or 0.
     int limitReached() const;
     void stopLongRunning(bool stopEveryOne);

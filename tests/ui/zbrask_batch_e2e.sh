@@ -46,7 +46,7 @@ printf '[MissionList]\r\ncount=3\r\n0=%s\r\n1=%s\r\n2=%s\r\n' "$work/missing.zbp
     "$work/a/127.0.0.1/127.0.0.1.zbp" "$work/b/127.0.0.1/127.0.0.1.zbp" >>"$work/zbrask.INI"
 timeout 60 "$zbrask" /auto 2>batch.txt || code=$?
 [ $code -eq 1 ] || fail "batch: exit $code $(cat batch.txt)"
-grep -q "cannot open the project $work/missing.zbp" batch.txt || fail "the missing entry was not reported"
+grep -q "The project file \"$work/missing.zbp\" cannot be found." batch.txt || fail "the missing entry was not reported"
 [ "$(grep -c 'The download is complete.' batch.txt)" -eq 2 ] || fail "not both jobs ended: $(cat batch.txt)"
 for s in a b; do
     grep "\"/$s/big.txt\"" "$log" | grep -q '"Range", "bytes=[1-9]' || fail "$s: big.txt asked for again without Range"

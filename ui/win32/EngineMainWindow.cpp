@@ -61,10 +61,8 @@ bool EngineMainWindow::startUrl(const char* url) {
 }
 
 bool EngineMainWindow::openProject(const char* path) {
-    if (engine_->openProject(path) != 0) {
-        showMessage(AStr(path));
-        return false;
-    }
+    // The engine says why when it cannot.
+    if (engine_->openProject(path) != 0) return false;
     projectPath_ = path;
     refreshStatusBar();
     return true;

@@ -231,10 +231,8 @@ void ConsoleMainWindow::checkStarted() {
 }
 
 bool ConsoleMainWindow::open(const char* path) {
-    if (engine_->openProject(path) != 0) {
-        out_.line(std::string("zbrask: cannot open the project ") + path);
-        return false;
-    }
+    // The engine says why when it cannot.
+    if (engine_->openProject(path) != 0) return false;
     projectPath_ = path;
     unnamed_ = false;
     refused_ = false;
