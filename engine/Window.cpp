@@ -238,6 +238,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
         AStr own = graph_.urlOf(node);
         ResolveLinks(node.links, own.view(), node.baseUrl.empty() ? own.view() : node.baseUrl.view(), false, links);
         graph_.setState(node, StateDone);
+        graph_.forgetReferrers(node);
         graph_.processLinks(node, links);
         if (!isPicture(node) && linksReady(node)) rewriteQueue_.add(&node);
     }

@@ -215,6 +215,11 @@ void LinkGraph::replaceLinks(ToBeOpenTN& page, ExtractList& fresh) {
     page.links.takeAll(fresh);
 }
 
+void LinkGraph::forgetReferrers(ToBeOpenTN& page) {
+    for (ExtractNode* l : each<ExtractNode>(page.links))
+        if (l->target) (void)l->target->referrers.removeRef(&page);
+}
+
 int LinkGraph::linkLevel(int pageLevel, bool targetOnStartHost, uint32_t linkFlags, bool flatPage) {
     int level = pageLevel;
     if (!targetOnStartHost && level < 40) level += 50;

@@ -102,6 +102,10 @@ public:
     // their last referrer become orphan candidates) and fresh takes their
     // place.
     void replaceLinks(ToBeOpenTN& page, ExtractList& fresh);
+    // A page whose links are processed again as they are (it answered
+    // 304): its entries among its targets' referrers go first, so that
+    // processing adds each once and none stays behind.
+    void forgetReferrers(ToBeOpenTN& page);
     // Turns the resolved links of a fetched page into nodes, referrers,
     // levels and queue entries. A link that the file rule refuses is left
     // as it is: no node, no referrer, no stub, no failure.

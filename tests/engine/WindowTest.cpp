@@ -414,6 +414,13 @@ TEST(Window, RefreshRunGetsNotModifiedForEveryFile) {
     EXPECT_EQ(3u, job.window->filesReceived());
     EXPECT_EQ(changed, job.window->filesChanged());
     EXPECT_EQ(3u, job.window->pagesRewritten());
+    // Each page that links to a file is one of its referrers once, also
+    // after its links were processed again.
+    for (const char* f : {"index.html", "a.html", "b.html", "p.gif"}) {
+        std::multiset<const ToBeOpenTN*> from;
+        for (RefFromNode* r : each<RefFromNode>(job.window->graph().find(site.url(f))->referrers)) from.insert(r->from);
+        for (const ToBeOpenTN* p : from) EXPECT_EQ(1u, from.count(p)) << f << " from " << job.window->graph().urlOf(*p).c_str();
+    }
     EXPECT_TRUE(job.rewrittenTooEarly.empty());
     std::string after = ReadFileBytes(job.out.str() + "/" + job.window->graph().find(site.url("a.html"))->savedFile.c_str());
     EXPECT_EQ(before, after);
