@@ -107,8 +107,8 @@ private:
     AStr title_;
     ExtractList links_;
     std::vector<ResolvedLink> resolved_;
-    std::atomic<uint64_t> bytesReceived_{0};  // read by the scheduler while the copy runs
-    // Read by the scheduler while the copy runs, as bytesReceived_.
+    // The scheduler reads these three while the copy runs.
+    std::atomic<uint64_t> bytesReceived_{0};
     std::atomic<uint32_t> contentLength_{kUnknownLength};
     uint32_t codePage_;
     bool detectCodePage_;

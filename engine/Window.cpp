@@ -175,10 +175,7 @@ void Window::applyFailure(ToBeOpenTN& node, uint32_t code) {
     failed_.insert(&node);
     graph_.setState(node, StateFailed);
     // Failed for good: its partial data waits for no resume.
-    if (node.retries >= kMaxRetries && !node.rawFile.empty()) {
-        if (isSafeRelativePath(node.rawFile)) (void)platform::DeleteFile(graph_.absolutePath(node.rawFile).c_str());
-        node.rawFile.clear();
-    }
+    if (node.retries >= kMaxRetries) deleteNodeFile(node.rawFile);
 }
 
 bool Window::countsAsTry(uint32_t code) const {
@@ -544,10 +541,15 @@ void Window::unrewrite(ToBeOpenTN& page) {
 // Orphans
 
 void Window::deleteLocalFiles(ToBeOpenTN& node) {
-    for (AStr* path : {&node.savedFile, &node.rawFile}) {
-        if (!path->empty() && isSafeRelativePath(*path)) (void)platform::DeleteFile(graph_.absolutePath(*path).c_str());
-        path->clear();
-    }
+    for (AStr* path : {&node.savedFile, &node.rawFile}) deleteNodeFile(*path);
+}
+
+void Window::deleteNodeFile(AStr& relative) {
+    // A path of a tree file that would leave the output folder is dropped,
+    // never followed.
+    if (!relative.empty() && isSafeRelativePath(relative))
+        (void)platform::DeleteFile(graph_.absolutePath(relative).c_str());
+    relative.clear();
 }
 
 void Window::forget(ToBeOpenTN* node) {
@@ -656,10 +658,7 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
                 n->flags &= ~(FlagReceived | FlagChanged);
                 // A saved copy is fetched whole again; partial data stays
                 // for the resume.
-                if (!n->savedFile.empty()) {
-                    if (isSafeRelativePath(n->savedFile)) (void)platform::DeleteFile(graph_.absolutePath(n->savedFile).c_str());
-                    n->savedFile.clear();
-                }
+                deleteNodeFile(n->savedFile);
                 graph_.setState(*n, StateQueued);
             }
         }

@@ -224,6 +224,9 @@ private:
     BraskNode* entryOf(const void* worker) const;
     void forget(ToBeOpenTN* node);
     void deleteLocalFiles(ToBeOpenTN& node);
+    // Deletes the file at a node's path relative to the output folder and
+    // clears the path.
+    void deleteNodeFile(AStr& relative);
     bool isPicture(const ToBeOpenTN& n) const { return (n.flags & FlagPicture) != 0; }
     bool isRewritten(const ToBeOpenTN& n) const { return (n.flags & FlagRewritten) != 0; }
 
