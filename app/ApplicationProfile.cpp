@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "framework/FileExtension.h"
 #include "platform/File.h"
 
 // The parsed file and what we know of the file on disk. File times have a
@@ -72,11 +73,7 @@ ApplicationProfile::~ApplicationProfile() = default;
 
 AStr ApplicationProfile::PathForModule(std::string_view name) {
     if (name.empty() || name.size() > kModuleNameMax) return AStr();
-    size_t folderEnd = name.find_last_of("\\/:");
-    size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos && (folderEnd == std::string_view::npos || dot > folderEnd))
-        name = name.substr(0, dot);
-    return AStr(name) + ".INI";
+    return AStr(WithoutExtension(name)) + ".INI";
 }
 
 void ApplicationProfile::setPath(const char* path) {

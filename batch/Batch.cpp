@@ -4,6 +4,7 @@
 
 #include "app/ApplicationProfile.h"
 #include "batch/DialUp.h"
+#include "framework/FileExtension.h"
 
 namespace {
 constexpr size_t kMaxEntryPath = 259;
@@ -50,9 +51,7 @@ void Batch::write(ApplicationProfile& s) const {
 
 AStr Batch::normalizeEntry(std::string_view entry) {
     std::string name(entry);
-    size_t sep = name.find_last_of("\\/:");
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) name += ".zbp";
+    if (ExtensionStart(name) == std::string::npos) name += ".zbp";
     return AStr(platform::FullPath(name, kMaxEntryPath));
 }
 

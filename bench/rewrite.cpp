@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "engine/LocalPath.h"
+#include "engine/PageRewriter.h"
 #include "framework/mwstream.h"
 #include "site/ExtractURL.h"
 #include "site/FollowPolicy.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
-#include "site/PageRewriter.h"
 #include "site/ResolveLinks.h"
 
 namespace fs = std::filesystem;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/Url.h"
 #include "engine/nwstreambuf.h"
+#include "framework/Url.h"
 #include "framework/fwstreambuf.h"
 #include "platform/File.h"
 

@@ -1,6 +1,6 @@
 #include "engine/JobFolder.h"
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "platform/File.h"
 
 AStr UnnamedJobFolder(std::string_view url, std::string base, char separator) {

@@ -6,7 +6,8 @@
 #include <unordered_map>
 
 #include "engine/MediaTypes.h"
-#include "engine/Url.h"
+#include "framework/FileExtension.h"
+#include "framework/Url.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 #include "site/Mission.h"
@@ -28,15 +29,6 @@ bool hostBad(unsigned char c) {
 
 bool pathBad(unsigned char c) {
     return c >= 0x80 || (c != 0 && std::strchr("\t%'*:<=>?|", c) != nullptr);
-}
-
-// The text from the last '.' behind the last '\\', '/' or ':'.
-size_t extensionStart(std::string_view s) {
-    size_t dot = s.rfind('.');
-    if (dot == std::string_view::npos) return std::string_view::npos;
-    size_t sep = s.find_last_of("\\/:");
-    if (sep != std::string_view::npos && sep > dot) return std::string_view::npos;
-    return dot;
 }
 
 bool sameNoCase(std::string_view a, std::string_view b) {
@@ -166,7 +158,7 @@ std::string numbered(const std::string& stem, int n, const std::string& tail) {
 // number is found as before when the folder was not emptied meanwhile.
 bool reserve(std::string& path) {
     std::string_view v = path;
-    size_t ext = extensionStart(v);
+    size_t ext = ExtensionStart(v);
     std::string stem(v.substr(0, ext == std::string_view::npos ? v.size() : ext));
     std::string tail(ext == std::string_view::npos ? std::string_view() : v.substr(ext));
     int start = numberHints().get(path);
@@ -240,17 +232,17 @@ bool relativeLocalPath(const PlaceRequest& req, AStr& out) {
 
     const std::string encExt = encodingExtension(req.contentEncoding);
     if (parts.service == url::kServiceHttp || !req.mediaType.empty()) {
-        size_t dot = extensionStart(result);
+        size_t dot = ExtensionStart(result);
         if (dot != std::string::npos && !encExt.empty()) {
             if (sameNoCase(std::string_view(result).substr(dot), encExt)) {
                 result.resize(dot);  // "x.tar.gz": ".tar" becomes the current extension
             } else {
-                size_t inner = extensionStart(std::string_view(result).substr(0, dot));
+                size_t inner = ExtensionStart(std::string_view(result).substr(0, dot));
                 if (inner != std::string::npos && sameNoCase(std::string_view(result).substr(inner, dot - inner), encExt))
                     result.erase(inner, dot - inner);  // "x.gz.htm" becomes "x.htm"
             }
         }
-        size_t cur = extensionStart(result);
+        size_t cur = ExtensionStart(result);
         std::string current = cur == std::string::npos ? std::string() : result.substr(cur);
         bool registered = false;
         bool matches = media::extensionMatchesType(current, req.mediaType, &registered);
@@ -260,7 +252,7 @@ bool relativeLocalPath(const PlaceRequest& req, AStr& out) {
         }
     }
     if (!encExt.empty()) {
-        size_t cur = extensionStart(result);
+        size_t cur = ExtensionStart(result);
         if (cur == std::string::npos || !sameNoCase(std::string_view(result).substr(cur), encExt)) result += encExt;
     }
     if (flags & Mission::kOutputNames83) result = std::string(shortName(result).view());

@@ -5,9 +5,10 @@
 #include "engine/ContentSniff.h"
 #include "engine/HttpDate.h"
 #include "engine/LocalPath.h"
-#include "engine/Url.h"
 #include "engine/iurlwstream.h"
 #include "engine/nwstreambuf.h"
+#include "framework/FileExtension.h"
+#include "framework/Url.h"
 #include "platform/File.h"
 #include "platform/MediaDatabase.h"
 #include "site/Charsets.h"
@@ -109,15 +110,6 @@ bool RangeStartsAt(std::string_view value, uint32_t offset) {
         if (n > 0xFFFFFFFFull) return false;
     }
     return n == offset;
-}
-
-// The extension of a URL's last path segment, with its dot; empty when
-// it has none.
-std::string_view LastSegmentExtension(std::string_view u) {
-    size_t slash = u.rfind('/');
-    std::string_view seg = slash == std::string_view::npos ? u : u.substr(slash + 1);
-    size_t dot = seg.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : seg.substr(dot);
 }
 
 }  // namespace
@@ -532,8 +524,8 @@ int ThreadData::placeFile(int& error) {
         bool plain = url_.find('?') == AStr::npos && url_.find('#') == AStr::npos &&
                      finalUrl_.find('?') == AStr::npos && finalUrl_.find('#') == AStr::npos;
         if (differs && plain) {
-            std::string_view finalExt = LastSegmentExtension(finalUrl_.view());
-            std::string_view askedExt = LastSegmentExtension(url_.view());
+            std::string_view finalExt = Extension(finalUrl_.view(), "/");
+            std::string_view askedExt = Extension(url_.view(), "/");
             if (!finalExt.empty()) {
                 if (!askedExt.empty() && !AStr(finalExt).equalsNoCase(askedExt) && url_.back() != '/')
                     name += finalExt;

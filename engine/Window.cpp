@@ -488,14 +488,9 @@ MessageLoop::Idle Window::idleRunning() {
 }
 
 ToBeOpenTN* Window::firstUnrewritten() {
-    std::vector<ToBeOpenTN*> stack{&graph_.root()};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        if (n->state == StateDone && !(n->flags & (FlagPicture | FlagOtherCodePage | FlagRewritten))) return n;
-        for (ToBeOpenTN* c = n->lastChild(); c; c = static_cast<ToBeOpenTN*>(c->prev())) stack.push_back(c);
-    }
-    return nullptr;
+    return FindNode(graph_.root(), [](const ToBeOpenTN& n) {
+        return n.state == StateDone && !(n.flags & (FlagPicture | FlagOtherCodePage | FlagRewritten));
+    });
 }
 
 MessageLoop::Idle Window::idleFinishing() {
@@ -640,28 +635,24 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
     }
     setState(kRunning);
     if (requeue) {
-        std::vector<ToBeOpenTN*> stack{&graph_.root()};
-        while (!stack.empty()) {
-            ToBeOpenTN* n = stack.back();
-            stack.pop_back();
-            for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-            if (n->isRoot()) continue;
+        ForEachNode(graph_.root(), [&](ToBeOpenTN& n) {
+            if (n.isRoot()) return;
             if (reset) {
-                n->savedFile.clear();
-                n->flags &= ~(FlagReceived | FlagStub | kFlagDownloadMark | FlagOtherCodePage | FlagRewritten);
+                n.savedFile.clear();
+                n.flags &= ~(FlagReceived | FlagStub | kFlagDownloadMark | FlagOtherCodePage | FlagRewritten);
             }
-            if (n->state == StateQueued) {
-                graph_.setState(*n, StateNew);
-                graph_.setState(*n, StateQueued);
-            } else if (n->state == StateFailed && n->retries < kMaxRetries) {
-                n->lastError = 0;
-                n->flags &= ~(FlagReceived | FlagChanged);
+            if (n.state == StateQueued) {
+                graph_.setState(n, StateNew);
+                graph_.setState(n, StateQueued);
+            } else if (n.state == StateFailed && n.retries < kMaxRetries) {
+                n.lastError = 0;
+                n.flags &= ~(FlagReceived | FlagChanged);
                 // A saved copy is fetched whole again; partial data stays
                 // for the resume.
-                deleteNodeFile(n->savedFile);
-                graph_.setState(*n, StateQueued);
+                deleteNodeFile(n.savedFile);
+                graph_.setState(n, StateQueued);
             }
-        }
+        });
     }
     jobMessage_.clear();
     errorSeen_ = false;
@@ -759,13 +750,9 @@ int Window::openProject(const char* path) {
     prepareJob();
     int r = loadTree(graph_, path);
     pagesRewritten_ = 0;
-    std::vector<ToBeOpenTN*> stack{&graph_.root()};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        if (isRewritten(*n) && !(n->flags & FlagStub) && !isPicture(*n)) ++pagesRewritten_;
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-    }
+    ForEachNode(graph_.root(), [this](const ToBeOpenTN& n) {
+        if (isRewritten(n) && !(n.flags & FlagStub) && !isPicture(n)) ++pagesRewritten_;
+    });
     jobStartTick_ = 0;
     failed_.clear();
     setState(kIdle);
@@ -784,15 +771,11 @@ void Window::continueJob() {
 void Window::refreshJob() {
     prepareJob();
     enterStartUrls(true);
-    std::vector<ToBeOpenTN*> stack{&graph_.root()};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (!n->isRoot() && (n->flags & FlagReceived) && !(n->flags & FlagStub) && n->state != StateQueued &&
-            n->state != StateLoading && n->level != ToBeOpenTN::kFolderLevel)
-            graph_.setState(*n, StateQueued);
-    }
+    ForEachNode(graph_.root(), [this](ToBeOpenTN& n) {
+        if (!n.isRoot() && (n.flags & FlagReceived) && !(n.flags & FlagStub) && n.state != StateQueued &&
+            n.state != StateLoading && n.level != ToBeOpenTN::kFolderLevel)
+            graph_.setState(n, StateQueued);
+    });
     startJob(true, false, false);
 }
 
@@ -891,16 +874,12 @@ void Window::removeStrays() {
     };
     std::unordered_set<std::string> known;
     std::vector<const ToBeOpenTN*> uncopied;
-    std::vector<const ToBeOpenTN*> stack{&graph_.root()};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->isRoot()) continue;
-        for (const AStr* p : {&n->savedFile, &n->rawFile})
+    ForEachNode(graph_.root(), [&](const ToBeOpenTN& n) {
+        if (n.isRoot()) return;
+        for (const AStr* p : {&n.savedFile, &n.rawFile})
             if (!p->empty()) known.insert(key(graph_.absolutePath(*p)));
-        if (n->state == StateQueued && n->savedFile.empty()) uncopied.push_back(n);
-    }
+        if (n.state == StateQueued && n.savedFile.empty()) uncopied.push_back(&n);
+    });
     std::unordered_set<std::string> folders;
     for (const ToBeOpenTN* n : uncopied) {
         AStr url = graph_.urlOf(*n);

@@ -12,9 +12,11 @@
 #include <unordered_set>
 
 #include "app/MessageLoop.h"
-#include "batch/ApplicationSettings.h"
+#include "app/ProxySettings.h"
 #include "engine/ActiveNode.h"
 #include "engine/OnceList.h"
+#include "engine/PageRewriter.h"
+#include "engine/StubPages.h"
 #include "engine/TransferRate.h"
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
@@ -23,9 +25,7 @@
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
 #include "site/MissionFilter.h"
-#include "site/PageRewriter.h"
 #include "site/Project.h"
-#include "site/StubPages.h"
 
 class DialUp;
 class Lang;

@@ -30,13 +30,6 @@ std::span<const std::string_view> ExtensionsOf(FileClass c) {
     return {};
 }
 
-std::string_view ExtensionOfUrl(std::string_view url) {
-    size_t folderEnd = url.find_last_of("/\\:");
-    size_t dot = url.rfind('.');
-    if (dot == std::string_view::npos || (folderEnd != std::string_view::npos && dot < folderEnd)) return {};
-    return url.substr(dot);
-}
-
 bool SameExtension(std::string_view a, std::string_view b) {
     a = Bare(a);
     b = Bare(b);

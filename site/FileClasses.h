@@ -20,10 +20,6 @@ constexpr size_t kMaxExtension = 5;
 
 std::span<const std::string_view> ExtensionsOf(FileClass c);
 
-// The text from the last '.' behind the last '/', '\' or ':' of the whole
-// URL, query included, to its end; empty when there is none. So a script
-// whose query ends in ".zip" has the extension ".zip".
-std::string_view ExtensionOfUrl(std::string_view url);
 
 // Leading '*', '.', ' ' and '?' are skipped on both sides, so "*.zip",
 // ".zip" and "zip" are one extension; the rest is compared without case.

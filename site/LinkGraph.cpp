@@ -4,7 +4,8 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "engine/Url.h"
+#include "framework/FileExtension.h"
+#include "framework/Url.h"
 #include "platform/File.h"
 #include "site/FollowPolicy.h"
 #include "site/LinkFlags.h"
@@ -85,7 +86,7 @@ void LinkGraph::count(const ToBeOpenTN& node, int delta) {
 }
 
 bool LinkGraph::isPage(const ToBeOpenTN& node) const {
-    std::string_view ext = nameExtension(node.name);
+    std::string_view ext = Extension(node.name);
     if (ext.empty()) return true;
     return AStr(ext).lower().find("htm") != AStr::npos;
 }
@@ -361,47 +362,32 @@ void LinkGraph::clear() {
 }
 
 void LinkGraph::rebuildReferrers() {
-    // Depth first over the tree with an explicit stack: deep trees from a
-    // file must not exhaust the call stack.
-    std::vector<ToBeOpenTN*> stack{&root_};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (ExtractNode* l : each<ExtractNode>(n->links))
-            if (l->target && !l->target->referrers.endsWith(n)) l->target->referrers.append(new RefFromNode(n));
-        for (ToBeOpenTN* c = n->lastChild(); c; c = static_cast<ToBeOpenTN*>(c->prev())) stack.push_back(c);
-    }
+    ForEachNode(root_, [](ToBeOpenTN& n) {
+        for (ExtractNode* l : each<ExtractNode>(n.links))
+            if (l->target && !l->target->referrers.endsWith(&n)) l->target->referrers.append(new RefFromNode(&n));
+    });
 }
 
 void LinkGraph::restorePriorities() {
-    std::vector<ToBeOpenTN*> stack{&root_};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        if (n->state == StateQueued) {
-            n->priority = queuePriority(*n);
-            updateUp(n);
-        }
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-    }
+    ForEachNode(root_, [this](ToBeOpenTN& n) {
+        if (n.state != StateQueued) return;
+        n.priority = queuePriority(n);
+        updateUp(&n);
+    });
 }
 
 void LinkGraph::requeueLoading() {
     constexpr uint32_t kDownloadFlags = 0x1 | 0x4 | 0x10 | 0x400 | 0x800;
-    std::vector<ToBeOpenTN*> stack{&root_};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->state != StateLoading) continue;
-        n->state = StateQueued;
-        if (n->flags & FlagPicture) ++counters.queuedPictures;
-        else if (!(n->flags & FlagSkipped) || (n->flags & FlagEmbedded)) ++counters.queuedFiles;
-        for (AStr* path : {&n->savedFile, &n->rawFile}) {
+    ForEachNode(root_, [this](ToBeOpenTN& n) {
+        if (n.state != StateLoading) return;
+        n.state = StateQueued;
+        if (n.flags & FlagPicture) ++counters.queuedPictures;
+        else if (!(n.flags & FlagSkipped) || (n.flags & FlagEmbedded)) ++counters.queuedFiles;
+        for (AStr* path : {&n.savedFile, &n.rawFile}) {
             if (isSafeRelativePath(*path)) (void)platform::DeleteFile(absolutePath(*path).c_str());
         }
-        n->flags &= ~kDownloadFlags;
-        n->priority = queuePriority(*n);
-        updateUp(n);
-    }
+        n.flags &= ~kDownloadFlags;
+        n.priority = queuePriority(n);
+        updateUp(&n);
+    });
 }

@@ -1,7 +1,7 @@
 #include "site/LinkSafety.h"
 
-#include "engine/Url.h"
 #include "framework/StrList.h"
+#include "framework/Url.h"
 #include "platform/UrlSafety.h"
 #include "site/NodeUrl.h"
 

@@ -1,6 +1,6 @@
 #include "site/LocalFileRule.h"
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 

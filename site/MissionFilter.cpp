@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "engine/Url.h"
+#include "framework/FileExtension.h"
+#include "framework/Url.h"
 #include "site/LinkFlags.h"
 #include "site/Mission.h"
 
@@ -50,8 +51,7 @@ AStr FolderPrefixOf(std::string_view u) {
     bool cut = q != std::string_view::npos;
     path = path.substr(0, cut ? q : path.size());
     size_t slash = path.rfind('/');
-    size_t dot = path.rfind('.');
-    if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
+    if (size_t dot = ExtensionStart(path, "/"); dot != std::string_view::npos) {
         path = path.substr(0, dot);
         cut = true;
     }
@@ -105,7 +105,9 @@ bool MissionFilter::sameHost(std::string_view u, std::string_view page) {
 }
 
 bool MissionFilter::typeAllowed(std::string_view u) const {
-    return TypeAllowed(mission_, skip_, ExtensionOfUrl(u));
+    // The whole URL's, query included: a script whose query ends in ".zip"
+    // sends a ".zip".
+    return TypeAllowed(mission_, skip_, Extension(u));
 }
 
 bool MissionFilter::placeAllowed(std::string_view u) const {

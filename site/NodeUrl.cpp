@@ -114,10 +114,3 @@ bool sameLink(std::string_view a, std::string_view b) {
     return b.size() + 1 == a.size() && a.back() == '/' && a.substr(0, b.size()) == b;
 }
 
-std::string_view nameExtension(std::string_view name) {
-    size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return {};
-    size_t sep = name.find_last_of("/\\:");
-    if (sep != std::string_view::npos && sep > dot) return {};
-    return name.substr(dot);
-}

@@ -52,6 +52,3 @@ bool nodeUrlIs(const ToBeOpenTN* node, std::string_view url);
 // trailing "/".
 bool sameLink(std::string_view a, std::string_view b);
 
-// The extension of a node's name ("" when none): the text from the last
-// '.' that follows every '/', '\\' and ':'.
-std::string_view nameExtension(std::string_view name);

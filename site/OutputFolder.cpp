@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "framework/FileExtension.h"
 #include "platform/File.h"
 
 namespace {
@@ -63,11 +64,6 @@ AStr AbsolutePath(std::string_view p, std::string_view folder, bool windows) {
 AStr OutputFolder(std::string_view outputPath, std::string_view projectPath, const FolderContext& where) {
     bool w = where.windowsPaths;
     if (!outputPath.empty()) return AbsolutePath(outputPath, where.currentFolder.view(), w);
-    // The extension is the text from the last "." behind the last separator.
-    size_t folderEnd = projectPath.find_last_of(w ? "\\/:" : "/");
-    size_t dot = projectPath.rfind('.');
-    std::string_view stem = projectPath;
-    if (dot != std::string_view::npos && (folderEnd == std::string_view::npos || dot > folderEnd))
-        stem = projectPath.substr(0, dot);
+    std::string_view stem = WithoutExtension(projectPath, w ? kWindowsSeparators : "/");
     return AbsolutePath(std::string(stem) + ".zbd", where.programFolder.view(), w);
 }

@@ -1,6 +1,6 @@
 #include "site/ResolveLinks.h"
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "site/CharRefs.h"
 #include "site/HtmlTables.h"
 #include "site/LinkFlags.h"

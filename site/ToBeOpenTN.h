@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "framework/AStr.h"
 #include "framework/List.h"
@@ -127,3 +128,28 @@ private:
     std::unique_ptr<ChildIndex> index_;  // only for folders with many children
     std::unique_ptr<ChildNameTable> names_;  // beside the index where names compare case-sensitively
 };
+
+// The first node, in tree order (a node before its children, children in
+// name order), of top's subtree for which found(node) is true; null if
+// none. An explicit stack: a deep tree from a file cannot exhaust the call
+// stack. found must not delete nodes.
+template <class Node, class Found>
+Node* FindNode(Node& top, Found found) {
+    std::vector<Node*> stack{&top};
+    while (!stack.empty()) {
+        Node* n = stack.back();
+        stack.pop_back();
+        if (found(*n)) return n;
+        for (Node* c = n->lastChild(); c; c = static_cast<ToBeOpenTN*>(c->prev())) stack.push_back(c);
+    }
+    return nullptr;
+}
+
+// visit(node) for every node of top's subtree, in tree order.
+template <class Node, class Visit>
+void ForEachNode(Node& top, Visit visit) {
+    FindNode(top, [&visit](Node& n) {
+        visit(n);
+        return false;
+    });
+}

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/FileExtension.h"
 #include "framework/bwstream.h"
 #include "framework/fwstream.h"
 #include "platform/File.h"
@@ -21,23 +22,16 @@ constexpr size_t kSignatureText = 26;
 bool needsWide(const ToBeOpenTN& root, size_t& nodes) {
     bool wide = false;
     nodes = 0;
-    std::vector<const ToBeOpenTN*> stack{&root};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        if (++nodes > 0xFFFF || n->count() > 0xFFFF || n->links.count() > 0xFFFF) wide = true;
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-    }
+    ForEachNode(root, [&](const ToBeOpenTN& n) {
+        if (++nodes > 0xFFFF || n.count() > 0xFFFF || n.links.count() > 0xFFFF) wide = true;
+    });
     return wide;
 }
 
 }  // namespace
 
 AStr treeFileName(std::string_view projectPath) {
-    size_t dot = projectPath.rfind('.');
-    size_t sep = projectPath.find_last_of("/\\:");
-    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep)) projectPath = projectPath.substr(0, dot);
-    AStr r(projectPath);
+    AStr r(WithoutExtension(projectPath));
     r += ".zbt";
     return r;
 }
@@ -47,15 +41,11 @@ namespace {
 // Nodes being fetched, as the queue counters would count them once queued.
 void countLoading(const ToBeOpenTN& root, uint32_t& files, uint32_t& pictures) {
     files = pictures = 0;
-    std::vector<const ToBeOpenTN*> stack{&root};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->state != StateLoading) continue;
-        if (n->flags & FlagPicture) ++pictures;
-        else if (!(n->flags & FlagSkipped) || (n->flags & FlagEmbedded)) ++files;
-    }
+    ForEachNode(root, [&](const ToBeOpenTN& n) {
+        if (n.state != StateLoading) return;
+        if (n.flags & FlagPicture) ++pictures;
+        else if (!(n.flags & FlagSkipped) || (n.flags & FlagEmbedded)) ++files;
+    });
 }
 
 int writeGraph(const LinkGraph& graph, obwstream& out, bool loadingAsQueued) {

@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/MainWindow.h"
-#include "app/ProgramEntry.h"
-#include "app/Password.h"
-#include "app/TestSupport.h"
 #include "app/CommandLine.h"
 #include "app/Lang.h"
+#include "app/MainWindow.h"
+#include "app/Password.h"
+#include "app/TestSupport.h"
+#include "app/shell/Application.h"
+#include "app/shell/ProgramEntry.h"
 #include "batch/Batch.h"
 #include "platform/Clock.h"
 #include "platform/File.h"

@@ -1,7 +1,7 @@
 // The URL helpers over arbitrary bytes: the input is split at its first
 // zero byte into a base and a relative reference, then every operation a
 // page's links go through runs on them. Any overrun or crash is a fault.
-#include "engine/Url.h"
+#include "framework/Url.h"
 
 #include <cstdint>
 #include <cstring>

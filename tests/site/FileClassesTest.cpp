@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/ApplicationProfile.h"
+#include "framework/FileExtension.h"
 #include "site/FileClasses.h"
 #include "site/Mission.h"
 
@@ -35,25 +36,6 @@ TEST(FileClasses, TablesHoldDottedExtensionsThatFitTheLimit) {
     EXPECT_FALSE(ExtensionInClass(".jp", FileClass::Picture));
     EXPECT_FALSE(ExtensionInClass("", FileClass::Picture));
     EXPECT_FALSE(ExtensionInClass(".", FileClass::Picture));
-}
-
-TEST(FileClasses, ExtensionOfUrl) {
-    struct Case {
-        const char* url;
-        const char* extension;
-    } cases[] = {
-        {"http://h/a/b.GIF", ".GIF"},
-        {"http://h/get.cgi?file=pack.zip", ".zip"},  // the query counts
-        {"http://h/get.cgi?f=/x/pack.tar", ".tar"},
-        {"http://h/a.b/c", ""},
-        {"http://h/dir/", ""},
-        {"http://h/a\\b.doc", ".doc"},
-        {"http://www.h.com", ".com"},
-        {"http://h:8080", ""},
-        {"page.html#top", ".html#top"},
-        {"", ""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ExtensionOfUrl(c.url), c.extension) << c.url;
 }
 
 TEST(FileClasses, SkipItemsAreOneExtensionWhateverTheirMarks) {
@@ -108,7 +90,7 @@ TEST(FileClasses, TypeAllowedFollowsTheSwitchesAndTheSkipList) {
     EXPECT_FALSE(TypeAllowed(m, none, ".JPG"));
     EXPECT_FALSE(TypeAllowed(m, none, ".mp3"));
     EXPECT_FALSE(TypeAllowed(m, none, ".mov"));
-    EXPECT_FALSE(TypeAllowed(m, none, ExtensionOfUrl("http://h/get.cgi?f=a.zip")));
+    EXPECT_FALSE(TypeAllowed(m, none, Extension("http://h/get.cgi?f=a.zip")));
     m.allowPicture = m.allowSound = m.allowVideo = m.allowDownload = true;
     for (const char* e : {".jpg", ".mp3", ".mov", ".zip"}) EXPECT_TRUE(TypeAllowed(m, none, e)) << e;
     SkipList skip("html,zip");

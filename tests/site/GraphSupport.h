@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "site/FollowPolicy.h"
 #include "site/LinkFlags.h"
 

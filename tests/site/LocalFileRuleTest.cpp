@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "site/GraphSupport.h"
 #include "site/LinkGraph.h"
 #include "site/LocalFileRule.h"

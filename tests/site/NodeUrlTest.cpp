@@ -84,9 +84,3 @@ TEST(NodeUrl, SameLinkAllowsOneTrailingSlash) {
     EXPECT_FALSE(sameLink("http://h/a", "http://h/ab"));
 }
 
-TEST(NodeUrl, ExtensionFollowsTheLastSeparatorOrColon) {
-    EXPECT_EQ(nameExtension("page.html"), ".html");
-    EXPECT_EQ(nameExtension("run.pl?f=x.zip"), ".zip");
-    EXPECT_EQ(nameExtension("a.b?x=1/c"), "");
-    EXPECT_EQ(nameExtension("readme"), "");
-}

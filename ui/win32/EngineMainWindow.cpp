@@ -1,7 +1,7 @@
 #include "ui/win32/EngineMainWindow.h"
 
-#include "app/Application.h"
 #include "app/Lang.h"
+#include "app/shell/Application.h"
 #include "engine/JobFolder.h"
 #include "platform/File.h"
 

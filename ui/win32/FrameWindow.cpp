@@ -1,9 +1,9 @@
 #include "ui/win32/FrameWindow.h"
 
-#include "app/Application.h"
 #include "app/Lang.h"
 #include "app/MainWindow.h"
 #include "app/WindowPlacement.h"
+#include "app/shell/Application.h"
 
 namespace {
 constexpr int kProgramTitle = 22064;

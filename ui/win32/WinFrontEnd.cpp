@@ -1,6 +1,6 @@
 #include "ui/win32/WinFrontEnd.h"
 
-#include "app/Application.h"
+#include "app/shell/Application.h"
 
 WinFrontEnd::WinFrontEnd(HINSTANCE instance, const char* commandLine, int show) : loop_(instance, commandLine, show) {}
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/TestSupport.h"
-#include "app/UpdaterStart.h"
+#include "app/shell/UpdaterStart.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/UpdaterStart.h"
+#include "app/shell/UpdaterStart.h"
 
 namespace {
 

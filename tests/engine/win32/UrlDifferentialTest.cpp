@@ -2,7 +2,7 @@
 // our helpers: the answers must agree, except for the cases listed below,
 // which must really differ (so the list cannot go stale).
 
-#include "tests/engine/UrlCorpus.h"
+#include "tests/framework/UrlCorpus.h"
 
 #include <gtest/gtest.h>
 

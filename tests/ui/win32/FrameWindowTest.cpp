@@ -16,9 +16,9 @@
 #include <string>
 #include <thread>
 
-#include "app/Application.h"
 #include "app/LanguageFile.h"
-#include "app/ProgramEntry.h"
+#include "app/shell/Application.h"
+#include "app/shell/ProgramEntry.h"
 #include "engine/EngineJob.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/WinFrontEnd.h"

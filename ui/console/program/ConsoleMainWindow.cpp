@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/LanguageFile.h"
 #include "app/Lang.h"
+#include "app/LanguageFile.h"
+#include "app/shell/Application.h"
 #include "engine/JobFolder.h"
 #include "engine/LocalPath.h"
 #include "engine/ThreadData.h"
@@ -36,13 +36,9 @@ extern "C" void OnInterrupt(int) {
 // The files of the job that failed or are missing, in tree order.
 std::vector<const ToBeOpenTN*> UnfinishedFiles(const ToBeOpenTN& root) {
     std::vector<const ToBeOpenTN*> left;
-    std::vector<const ToBeOpenTN*> stack{&root};
-    while (!stack.empty()) {
-        const ToBeOpenTN* t = stack.back();
-        stack.pop_back();
-        for (const ToBeOpenTN* c = t->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (t->state == StateFailed || t->state == StateMissing) left.push_back(t);
-    }
+    ForEachNode(root, [&left](const ToBeOpenTN& t) {
+        if (t.state == StateFailed || t.state == StateMissing) left.push_back(&t);
+    });
     return left;
 }
 

@@ -9,7 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
-#include "app/ProgramEntry.h"
+#include "app/shell/ProgramEntry.h"
 #include "batch/Batch.h"
 #include "platform/File.h"
 #include "ui/console/program/ConsoleFrontEnd.h"

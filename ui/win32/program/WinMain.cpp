@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/ProgramEntry.h"
+#include "app/shell/ProgramEntry.h"
 #include "ui/win32/WinFrontEnd.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {

@@ -13,7 +13,7 @@
 #include "app/ApplicationProfile.h"
 #include "app/MessageLoop.h"
 #include "app/ProgramOptions.h"
-#include "batch/ApplicationSettings.h"
+#include "app/shell/ApplicationSettings.h"
 #include "batch/Batch.h"
 #include "batch/DialUp.h"
 #include "framework/AStr.h"

@@ -1,4 +1,4 @@
-#include "engine/Url.h"
+#include "framework/Url.h"
 
 #include <array>
 #include <cstring>

@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/Application.h"
 #include "app/ApplicationFrontEnd.h"
 #include "app/ApplicationProfile.h"
+#include "app/shell/Application.h"
 #include "framework/AStr.h"
 
 struct ProgramEntry {

@@ -1,4 +1,4 @@
-#include "app/ProgramEntry.h"
+#include "app/shell/ProgramEntry.h"
 
 #include "app/CommandLine.h"
 #include "app/ErrorReporting.h"

@@ -8,7 +8,7 @@
 // "scheme|host|port|user|password|path"). "!FAIL" expects a failure.
 // Texts use \xHH, \t and \\ for bytes that a line cannot hold plainly.
 
-#include "engine/Url.h"
+#include "framework/Url.h"
 
 #include <cstdio>
 #include <cstdlib>

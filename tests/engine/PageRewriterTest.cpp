@@ -10,16 +10,16 @@
 #include <sstream>
 #include <string>
 
-#include "ExtractSupport.h"
 #include "app/Lang.h"
 #include "engine/LocalPath.h"
+#include "engine/PageRewriter.h"
+#include "engine/StubPages.h"
 #include "platform/File.h"
+#include "site/ExtractSupport.h"
 #include "site/GraphSupport.h"
 #include "site/LinkGraph.h"
 #include "site/Mission.h"
-#include "site/PageRewriter.h"
 #include "site/ResolveLinks.h"
-#include "site/StubPages.h"
 
 namespace fs = std::filesystem;
 

@@ -4,19 +4,12 @@
 // Read when the application is made and written back at the end of a run,
 // each in its fixed order, so that two files can be compared.
 
+#include "app/ProxySettings.h"
 #include "framework/AStr.h"
 
 class ApplicationProfile;
 class Batch;
 class DialUp;
-
-struct ProxySettings {
-    bool use = false;
-    AStr address;        // "host:port"; a value beginning with ":" reads as empty
-    AStr user;
-    AStr password;       // decoded
-    bool savePassword = false;
-};
 
 class ApplicationSettings {
 public:

@@ -1,4 +1,4 @@
-#include "batch/ApplicationSettings.h"
+#include "app/shell/ApplicationSettings.h"
 
 #include "app/ApplicationProfile.h"
 #include "app/Password.h"

@@ -1,4 +1,4 @@
-#include "site/StubPages.h"
+#include "engine/StubPages.h"
 
 #include "app/Lang.h"
 #include "engine/LocalPath.h"
@@ -109,17 +109,13 @@ bool StubPages::writeStartPage(std::string_view heading) {
 }
 
 void StubPages::deleteAllFiles() {
-    std::vector<ToBeOpenTN*> stack{&graph_.root()};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (AStr* p : {&n->savedFile, &n->rawFile}) {
+    ForEachNode(graph_.root(), [this](ToBeOpenTN& n) {
+        for (AStr* p : {&n.savedFile, &n.rawFile}) {
             if (isSafeRelativePath(*p)) (void)platform::DeleteFile(graph_.absolutePath(*p).c_str());
             p->clear();
         }
-        n->flags &= ~uint32_t(FlagRewritten | FlagStub);
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-    }
+        n.flags &= ~uint32_t(FlagRewritten | FlagStub);
+    });
     for (const char* own : {"start.htm", "start.html", "zelko.gif"})
         (void)platform::DeleteFile(graph_.absolutePath(own).c_str());
     platform::RemoveEmptyFolders(graph_.outputFolder.c_str());

@@ -1,9 +1,9 @@
-#include "site/PageRewriter.h"
+#include "engine/PageRewriter.h"
 
 #include <string>
 
 #include "engine/LocalPath.h"
-#include "engine/Url.h"
+#include "framework/Url.h"
 #include "platform/Clock.h"
 #include "platform/File.h"
 #include "site/CharRefs.h"

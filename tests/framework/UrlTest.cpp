@@ -1,5 +1,5 @@
-#include "engine/Url.h"
-#include "tests/engine/UrlCorpus.h"
+#include "framework/Url.h"
+#include "tests/framework/UrlCorpus.h"
 
 #include <gtest/gtest.h>
 

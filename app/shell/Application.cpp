@@ -1,8 +1,8 @@
-#include "app/Application.h"
+#include "app/shell/Application.h"
 
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "app/UpdaterStart.h"
+#include "app/shell/UpdaterStart.h"
 
 namespace {
 Application* gApplication = nullptr;

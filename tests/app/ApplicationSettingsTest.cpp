@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/ApplicationProfile.h"
-#include "batch/ApplicationSettings.h"
+#include "app/shell/ApplicationSettings.h"
 #include "batch/Batch.h"
 #include "batch/DialUp.h"
 

@@ -1,4 +1,4 @@
-#include "app/UpdaterStart.h"
+#include "app/shell/UpdaterStart.h"
 
 #include "platform/Registry.h"
 #include "platform/Shell.h"
