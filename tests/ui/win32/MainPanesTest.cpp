@@ -93,21 +93,29 @@ TEST(MainPanes, EveryCombinationOfShownPanesAtTwoSizes) {
             int split = v & 4 ? top + (bottom - top) * 71 / 100 : bottom;
             EXPECT_EQ(IsWindowVisible(f.panes.toolbar()) != 0, (v & 8) != 0) << v;
             EXPECT_EQ(IsWindowVisible(f.panes.statusBar().hwnd()) != 0, (v & 16) != 0) << v;
-            if (v & 16) EXPECT_EQ(sb.top, bottom) << v;
+            if (v & 16) {
+                EXPECT_EQ(sb.top, bottom) << v;
+            }
             HWND shown = f.panes.leftView(layout);
             HWND other = shown == f.panes.fileView() ? f.panes.linkView() : f.panes.fileView();
             EXPECT_FALSE(IsWindowVisible(other)) << v;
             EXPECT_EQ(IsWindowVisible(shown) != 0, left > 0) << v;
-            if (left > 0) ExpectAt(shown, 0, top, left, split - top, "left pane", v);
+            if (left > 0) {
+                ExpectAt(shown, 0, top, left, split - top, "left pane", v);
+            }
             EXPECT_EQ(IsWindowVisible(f.panes.pageView().hwnd()) != 0, left < W) << v;
-            if (left < W) ExpectAt(f.panes.pageView().hwnd(), left, top, W - left, split - top, "page view", v);
+            if (left < W) {
+                ExpectAt(f.panes.pageView().hwnd(), left, top, W - left, split - top, "page view", v);
+            }
             EXPECT_EQ(IsWindowVisible(f.panes.lowerLeft()) != 0, (v & 4) != 0) << v;
             if (v & 4) {
                 ExpectAt(f.panes.lowerLeft(), 0, split, W / 3, bottom - split, "lower left", v);
                 ExpectAt(f.panes.lowerRight(), W / 3, split, W - W / 3, bottom - split, "lower right", v);
             }
             ExpectAt(f.panes.horizontal().hwnd(), 0, split - 2, W, 4, "horizontal splitter", v);
-            if (left > 0 && left < W) ExpectAt(f.panes.vertical().hwnd(), left - 2, top, 4, split - top, "vertical splitter", v);
+            if (left > 0 && left < W) {
+                ExpectAt(f.panes.vertical().hwnd(), left - 2, top, 4, split - top, "vertical splitter", v);
+            }
         }
     }
 }
