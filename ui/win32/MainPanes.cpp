@@ -25,11 +25,11 @@ void Put(HDWP& moves, HWND w, const PaneRect& r, bool shown) {
 }  // namespace
 
 MainPanes::~MainPanes() {
-    for (HWND w : {lowerLeft_, lowerRight_, fileView_, linkView_, toolbar_})
+    for (HWND w : {lowerLeft_, lowerRight_, fileView_, linkView_})
         if (w && IsWindow(w)) DestroyWindow(w);
 }
 
-bool MainPanes::create(HWND parent) {
+bool MainPanes::create(HWND parent, MainToolbar::TextSource texts) {
     static const bool ready = [] {
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
         return InitCommonControlsEx(&icc) != FALSE;
@@ -43,13 +43,7 @@ bool MainPanes::create(HWND parent) {
     linkView_ = MakeTree(parent, "", 0, false);
     if (!lowerLeft_ || !lowerRight_ || !fileView_ || !linkView_ || !page_.create(parent)) return false;
     if (!vertical_.create(parent, kVerticalId) || !horizontal_.create(parent, kHorizontalId)) return false;
-    toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "ZToolbar",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
-                                   CCS_NORESIZE | CCS_NOPARENTALIGN,
-                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolbarId)),
-                               GetModuleHandleA(nullptr), nullptr);
-    if (!toolbar_) return false;
-    SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    if (!toolbar_.create(parent, std::move(texts))) return false;
     return status_.create(parent, kStatusBarId);
 }
 
@@ -58,11 +52,7 @@ RECT MainPanes::place(const PaneLayout& layout) {
     GetClientRect(parent_, &client);
     // The bars' own heights: the toolbar's rows of buttons, the status
     // bar's font.
-    int toolbarHeight = 0;
-    if (toolbar_) {
-        DWORD size = static_cast<DWORD>(SendMessageA(toolbar_, TB_GETBUTTONSIZE, 0, 0));
-        toolbarHeight = HIWORD(size) + 2 * GetSystemMetrics(SM_CYEDGE);
-    }
+    int toolbarHeight = toolbar_.height();
     int statusHeight = status_.fit();
     PaneRects r = layout.place(client.right, client.bottom, toolbarHeight, statusHeight);
 
@@ -72,7 +62,7 @@ RECT MainPanes::place(const PaneLayout& layout) {
     HWND shownView = leftView(layout);
     HWND hiddenView = shownView == fileView_ ? linkView_ : fileView_;
     HDWP moves = BeginDeferWindowPos(10);
-    Put(moves, toolbar_, r.toolbar, layout.shows(PaneLayout::kToolbar));
+    Put(moves, toolbar_.hwnd(), r.toolbar, layout.shows(PaneLayout::kToolbar));
     Put(moves, status_.hwnd(), r.statusBar, layout.shows(PaneLayout::kStatusBar));
     Put(moves, shownView, r.leftPane, left);
     Put(moves, hiddenView, r.leftPane, false);
@@ -80,6 +70,7 @@ RECT MainPanes::place(const PaneLayout& layout) {
     Put(moves, lowerLeft_, r.lowerLeft, lower);
     Put(moves, lowerRight_, r.lowerRight, lower);
     if (moves) EndDeferWindowPos(moves);
+    toolbar_.fit(client.right);
     // The splitters above the panes they lie on.
     UINT splitterFlags = SWP_NOACTIVATE;
     SetWindowPos(vertical_.hwnd(), HWND_TOP, r.vertical.x, r.vertical.y, r.vertical.width, r.vertical.height,

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ui/panes/PaneLayout.h"
+#include "ui/win32/MainToolbar.h"
 #include "ui/win32/PageViewHost.h"
 #include "ui/win32/ZSplitter.h"
 #include "ui/win32/ZStatusBar.h"
@@ -15,14 +16,15 @@ class MainPanes {
 public:
     static constexpr int kLowerLeftId = 0;
     static constexpr int kVerticalId = 91, kHorizontalId = 92;
-    static constexpr int kToolbarId = 10011, kStatusBarId = 10012;
+    static constexpr int kStatusBarId = 10012;
 
     MainPanes() : vertical_(ZSplitter::Axis::Vertical), horizontal_(ZSplitter::Axis::Horizontal) {}
     MainPanes(const MainPanes&) = delete;
     MainPanes& operator=(const MainPanes&) = delete;
     ~MainPanes();
 
-    bool create(HWND parent);
+    // texts: the language library's texts by number, for the toolbar.
+    bool create(HWND parent, MainToolbar::TextSource texts);
     // Moves and shows or hides every pane as layout says for the parent's
     // client area. Returns the band between toolbar and status bar, which
     // the horizontal splitter's percentage is taken of.
@@ -32,7 +34,8 @@ public:
     HWND lowerRight() const { return lowerRight_; }
     HWND fileView() const { return fileView_; }
     HWND linkView() const { return linkView_; }
-    HWND toolbar() const { return toolbar_; }
+    HWND toolbar() const { return toolbar_.hwnd(); }
+    MainToolbar& tools() { return toolbar_; }
     PageViewHost& pageView() { return page_; }
     ZStatusBar& statusBar() { return status_; }
     const ZStatusBar& statusBar() const { return status_; }
@@ -46,7 +49,7 @@ public:
 private:
     HWND parent_ = nullptr;
     HWND lowerLeft_ = nullptr, lowerRight_ = nullptr, fileView_ = nullptr, linkView_ = nullptr;
-    HWND toolbar_ = nullptr;
+    MainToolbar toolbar_;
     PageViewHost page_;
     ZSplitter vertical_, horizontal_;
     ZStatusBar status_;

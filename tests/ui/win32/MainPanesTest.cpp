@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <string>
 #include <vector>
 
 #include "ui/win32/MainPanes.h"
@@ -39,7 +42,7 @@ struct Fixture {
         AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
         EXPECT_TRUE(parent.create(0, "panes", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, r.right - r.left,
                                   r.bottom - r.top, nullptr, nullptr));
-        EXPECT_TRUE(panes.create(parent.hwnd()));
+        EXPECT_TRUE(panes.create(parent.hwnd(), [](int id) { return "text " + std::to_string(id); }));
     }
 };
 
@@ -67,6 +70,9 @@ TEST(MainPanes, NamesAndIds) {
     EXPECT_EQ(GetDlgCtrlID(f.panes.vertical().hwnd()), 91);
     EXPECT_EQ(GetDlgCtrlID(f.panes.horizontal().hwnd()), 92);
     EXPECT_EQ(GetDlgCtrlID(f.panes.toolbar()), 10011);
+    EXPECT_EQ(GetDlgCtrlID(f.panes.tools().list()), 3426);
+    EXPECT_EQ(FindWindowExA(f.panes.toolbar(), nullptr, nullptr, "BraskingWindow"), f.panes.tools().animation().hwnd());
+    EXPECT_EQ(GetDlgCtrlID(f.panes.tools().animation().hwnd()), 99999);
     EXPECT_EQ(FindWindowExA(p, nullptr, nullptr, "ZToolbar"), f.panes.toolbar());
     EXPECT_EQ(GetDlgCtrlID(f.panes.statusBar().hwnd()), 10012);
     EXPECT_TRUE(IsWindowVisible(f.panes.fileView()));
@@ -146,4 +152,75 @@ TEST(MainPanes, SplitterDraggedWithTheMouseTellsItsParent) {
     ASSERT_EQ(f.parent.commands.size(), 2u);
     EXPECT_EQ(f.parent.commands[1], MAKEWPARAM(92, ZSplitter::kMoved));
     EXPECT_EQ(f.panes.horizontal().position(), 600);
+}
+
+TEST(MainPanes, ToolbarButtonsListAndTips) {
+    Fixture f(800, 600);
+    HWND tb = f.panes.toolbar();
+    // (picture, command) from the left; 0 for a separator.
+    const int expected[][2] = {{0, 125}, {1, 126}, {8, 128}, {-1, 0}, {2, 401}, {3, 402}, {9, 403}, {10, 408},
+                               {-1, 0},  {11, 400}, {12, 404}, {-1, 0}, {5, 3420}, {6, 3421}, {7, 3422}, {-1, 0}};
+    int n = static_cast<int>(SendMessageA(tb, TB_BUTTONCOUNT, 0, 0));
+    ASSERT_EQ(n, 17);  // and the place of the list box
+    for (int i = 0; i < 16; ++i) {
+        TBBUTTON b = {};
+        SendMessageA(tb, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+        if (expected[i][0] < 0) {
+            EXPECT_TRUE(b.fsStyle & BTNS_SEP) << i;
+            continue;
+        }
+        EXPECT_EQ(b.iBitmap, expected[i][0]) << i;
+        EXPECT_EQ(b.idCommand, expected[i][1]) << i;
+    }
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(tb, TB_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 13);
+
+    HWND list = f.panes.tools().list();
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
+    char text[64] = {};
+    SendMessageA(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "text 22165");
+    SendMessageA(list, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "text 22163");
+
+    NMTTDISPINFOA tip = {};
+    tip.hdr.code = TTN_GETDISPINFOA;
+    tip.hdr.idFrom = 128;
+    ASSERT_TRUE(f.panes.tools().onNotify(&tip.hdr));
+    EXPECT_STREQ(tip.lpszText, "text 26602");  // the third button's
+    tip.hdr.idFrom = 3422;
+    ASSERT_TRUE(f.panes.tools().onNotify(&tip.hdr));
+    EXPECT_STREQ(tip.lpszText, "text 26611");
+    tip.hdr.idFrom = 3426;
+    EXPECT_FALSE(f.panes.tools().onNotify(&tip.hdr));
+
+    // The animation stands at the right end.
+    PaneLayout layout;
+    layout.load(PaneLayout::kFileView, PaneLayout::kAllPanes, 50, 80);
+    f.panes.place(layout);
+    RECT a = InParent(f.panes.tools().animation().hwnd());
+    RECT bar;
+    GetClientRect(tb, &bar);
+    EXPECT_GT(a.left, bar.right - 48);
+    EXPECT_LE(a.right, bar.right);
+}
+
+TEST(MainPanes, AnimationPlaysOnlyWhileAsked) {
+    Fixture f(640, 480);
+    Animation& movie = f.panes.tools().animation();
+    ASSERT_EQ(movie.frames(), 8);  // the resource was found and read
+    movie.play(true);
+    DWORD until = GetTickCount() + 2000;
+    MSG m;
+    while (movie.frame() < 2 && GetTickCount() < until) {
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        Sleep(10);
+    }
+    EXPECT_GE(movie.frame(), 2);
+    movie.play(false);
+    EXPECT_EQ(movie.frame(), 0);
+    Sleep(3 * Animation::kFrameMs);
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    EXPECT_EQ(movie.frame(), 0);
 }
