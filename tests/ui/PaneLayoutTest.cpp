@@ -107,9 +107,18 @@ TEST(PaneLayout, SettingsOutOfRangeReadAsAUsableLayout) {
     PaneLayout l;
     l.load(9, 255, -5, 5000);
     EXPECT_EQ(l.tab(), PaneLayout::kFileView);
-    EXPECT_EQ(l.visible(), PaneLayout::kAllPanes);
+    // The splitters at the edges: the left pane and the lower panes hidden
+    // until asked for, and then given room.
+    EXPECT_EQ(l.visible(), PaneLayout::kPageView | PaneLayout::kToolbar | PaneLayout::kStatusBar);
     EXPECT_EQ(l.leftPercent(), 0);
     EXPECT_EQ(l.upperPercent(), 100);
+    EXPECT_TRUE(l.showTab(PaneLayout::kFileView));
+    EXPECT_EQ(l.leftPercent(), 50);
+    EXPECT_TRUE(l.toggleLowerPanes());
+    EXPECT_EQ(l.upperPercent(), 80);
+    EXPECT_EQ(l.visible(), PaneLayout::kAllPanes);
+    l.load(PaneLayout::kFileView, PaneLayout::kAllPanes, 100, 80);
+    EXPECT_FALSE(l.shows(PaneLayout::kPageView));
     l.load(PaneLayout::kLinkView, 0, 50, 80);
     EXPECT_EQ(l.visible(), PaneLayout::kAllPanes);
     EXPECT_EQ(l.tab(), PaneLayout::kLinkView);

@@ -15,6 +15,11 @@ void PaneLayout::load(int tab, int64_t visible, int64_t leftPercent, int64_t upp
     if (visible < 0 || visible_ == 0) visible_ = kAllPanes;
     leftPercent_ = clampPercent(leftPercent);
     upperPercent_ = clampPercent(upperPercent);
+    // A splitter at the edge hides the pane it closes, as when it is dragged
+    // there; the command that shows the pane again gives it room.
+    if (leftPercent_ < 1 && shows(kPageView)) visible_ &= ~kLeftPane;
+    if (leftPercent_ >= 100 && shows(kLeftPane)) visible_ &= ~kPageView;
+    if (upperPercent_ >= 100) visible_ &= ~kLowerPanes;
 }
 
 PaneRects PaneLayout::place(int width, int height, int toolbarHeight, int statusHeight) const {

@@ -31,7 +31,8 @@ public:
 
     // Values from a settings file, brought into range: unknown bits
     // dropped, percentages within 0..100, an unknown tab read as the file
-    // view. A state with nothing shown at all reads as everything shown.
+    // view. A state with nothing shown at all reads as everything shown; a
+    // splitter at an edge hides the pane behind it.
     void load(int tab, int64_t visible, int64_t leftPercent, int64_t upperPercent);
 
     int tab() const { return tab_; }

@@ -1,5 +1,7 @@
 #include "ui/win32/EngineMainWindow.h"
 
+#include <string>
+
 #include "app/Lang.h"
 #include "app/shell/Application.h"
 #include "engine/JobFolder.h"
@@ -14,19 +16,46 @@ constexpr int kRateText = 22026;
 constexpr int kThreadsText = 22027;
 constexpr int kQueuedText = 22028;
 constexpr int kTimeText = 22029;
+
+// The view commands.
+constexpr UINT kFileViewCommand = 401, kLinkViewCommand = 402, kPageViewCommand = 403, kLowerPanesCommand = 408;
+constexpr UINT kToolbarCommand = 410, kStatusBarCommand = 411;
+constexpr char kOptions[] = "options";
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
 
 EngineMainWindow::~EngineMainWindow() {
     if (engine_) engine_->stopAll();
+    // While this object is whole, so that it sees its own WM_DESTROY.
+    destroy();
+}
+
+void EngineMainWindow::writeViewState() {
+    ApplicationProfile& s = app_.settings();
+    (void)s.writeInt(kOptions, "iCurTab", layout_.tab());
+    (void)s.writeInt(kOptions, "flagsVisibleView", static_cast<int>(layout_.visible()));
+}
+
+void EngineMainWindow::relayout(bool writePercentages) {
+    band_ = panes_.place(layout_);
+    if (!writePercentages) return;
+    ApplicationProfile& s = app_.settings();
+    (void)s.writeInt(kOptions, "seppos1", layout_.leftPercent());
+    (void)s.writeInt(kOptions, "seppos2", layout_.upperPercent());
 }
 
 bool EngineMainWindow::create(HWND frame) {
     RECT r;
     GetClientRect(frame, &r);
     if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
-    if (!status_.create(hwnd(), kStatusBarId)) return false;
+    if (!panes_.create(hwnd(), [](int id) { return std::string(ProgramLanguage().text(id).c_str()); })) return false;
+    const ApplicationProfile& s = app_.settings();
+    layout_.load(s.readInt(kOptions, "iCurTab", PaneLayout::kFileView),
+                 s.readInt(kOptions, "flagsVisibleView", static_cast<int>(PaneLayout::kAllPanes)),
+                 app_.start().splitter1, app_.start().splitter2);
+    // Percentages out of range are written back as they are used.
+    bool clamped = layout_.leftPercent() != app_.start().splitter1 || layout_.upperPercent() != app_.start().splitter2;
     EngineSettings settings;
     settings.agent = app_.start().options.internetAgent;
     settings.proxy = app_.proxy();
@@ -37,7 +66,8 @@ bool EngineMainWindow::create(HWND frame) {
     engine_ = std::make_unique<Window>(static_cast<WindowViews&>(*this), hwnd(), app_.dialUp(), ProgramLanguage(),
                                        std::move(settings), [app] { return app->batchRunner().running(); });
     refreshStatusBar();
-    (void)status_.fit();
+    relayout(clamped);
+    SetFocus(panes_.leftView(layout_));
     return true;
 }
 
@@ -104,7 +134,8 @@ void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
     const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
-    status_.setTexts({
+    panes_.tools().animation().play(engine_ && engine_->jobState() == Window::kRunning);
+    panes_.statusBar().setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
         lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),
         lang.format(kReceivedText, engine_ ? engine_->bytesReceived() / 1024 : 0u).c_str(),
@@ -132,10 +163,43 @@ bool EngineMainWindow::startTimer(int id, uint32_t periodMs) {
 
 void EngineMainWindow::stopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
 
-void EngineMainWindow::onCommand(UINT id) {
-    // The exit command closes the frame, which asks whether it may.
-    if (id == Window::kCommandExit) PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
-    if (id == Window::kCommandStartDownload) engine_->continueJob();
+void EngineMainWindow::onCommand(UINT id, UINT notification) {
+    if (notification == ZSplitter::kMoved) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        if (id == MainPanes::kVerticalId) layout_.moveVertical(panes_.vertical().position(), client.right);
+        if (id == MainPanes::kHorizontalId)
+            layout_.moveHorizontal(panes_.horizontal().position(), band_.top, band_.bottom);
+        if (id == MainPanes::kVerticalId || id == MainPanes::kHorizontalId) relayout(true);
+        return;
+    }
+    switch (id) {
+    case Window::kCommandExit:
+        // The frame asks whether it may close.
+        PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
+        return;
+    case Window::kCommandStartDownload:
+        engine_->continueJob();
+        return;
+    case kFileViewCommand:
+    case kLinkViewCommand:
+        relayout(layout_.showTab(id == kFileViewCommand ? PaneLayout::kFileView : PaneLayout::kLinkView));
+        SetFocus(panes_.leftView(layout_));
+        return;
+    case kPageViewCommand:
+        relayout(layout_.togglePageView());
+        return;
+    case kLowerPanesCommand:
+        relayout(layout_.toggleLowerPanes());
+        return;
+    case kToolbarCommand:
+    case kStatusBarCommand:
+        layout_.toggle(id == kToolbarCommand ? PaneLayout::kToolbar : PaneLayout::kStatusBar);
+        relayout(false);
+        return;
+    default:
+        return;
+    }
 }
 
 void EngineMainWindow::dispatch(const platform::Message& m) { (void)onMessage(m.id, m.wParam, m.lParam); }
@@ -144,13 +208,19 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (engine_ && message >= 0xC000 && engine_->dispatch({message, wParam, lParam})) return 0;
     switch (message) {
     case WM_SIZE:
-        (void)status_.fit();
+        relayout(false);
         return 0;
+    case WM_DESTROY:
+        writeViewState();
+        break;
+    case WM_NOTIFY:
+        if (panes_.tools().onNotify(reinterpret_cast<const NMHDR*>(lParam))) return 0;
+        break;
     case WM_TIMER:
         if (wParam == static_cast<WPARAM>(BatchRunner::kTimerId)) app_.batchRunner().timerTick();
         return 0;
     case WM_COMMAND:
-        onCommand(LOWORD(wParam));
+        onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     default:
         break;

@@ -1,8 +1,9 @@
 #pragma once
 // The main window with the download engine behind it: the engine's
-// workers post to this window, its idle step runs from the program's loop,
-// and the status bar shows the job's state and counts. The panes come
-// later; until then the message pane's lines go to the status bar.
+// workers post to this window, its idle step runs from the program's loop.
+// It holds the panes, lays them out as the view state says and keeps that
+// state in the settings file; the status bar shows the job's state and
+// counts.
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,8 @@
 #include "engine/Window.h"
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
-#include "ui/win32/ZStatusBar.h"
+#include "ui/panes/PaneLayout.h"
+#include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
 
 class Application;
@@ -20,13 +22,14 @@ class Application;
 class EngineMainWindow final : public ZWindow, public MainWindow, private BatchHost, private WindowViews {
 public:
     static constexpr DWORD kStyle = 0x52000000;  // visible child, clipped children and siblings
-    static constexpr int kStatusBarId = 10012;
 
     explicit EngineMainWindow(Application& app);
     ~EngineMainWindow() override;
 
     bool create(HWND frame);
-    const ZStatusBar& statusBar() const { return status_; }
+    const ZStatusBar& statusBar() const { return panes_.statusBar(); }
+    MainPanes& panes() { return panes_; }
+    const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
 
     // MainWindow
@@ -44,7 +47,10 @@ protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void onCommand(UINT id);
+    void onCommand(UINT id, UINT notification);
+    // Lays the panes out again; writes a splitter percentage that changed.
+    void relayout(bool writePercentages);
+    void writeViewState();
 
     // WindowViews
     void refreshStatusBar() override;
@@ -62,7 +68,7 @@ private:
     bool openProject(const AStr& path) override { return openProject(path.c_str()); }
     void resetStatistics() override { refreshStatusBar(); }
     void startDialUpDeadline() override {}
-    void command(int id) override { onCommand(static_cast<UINT>(id)); }
+    void command(int id) override { onCommand(static_cast<UINT>(id), 0); }
     void postCommand(int id) override { postCommand(static_cast<uint32_t>(id)); }
     void requestExit() override { postCommand(static_cast<uint32_t>(Window::kCommandExit)); }
     bool startTimer(int id, uint32_t periodMs) override;
@@ -70,7 +76,9 @@ private:
     void restoreMenu() override {}
 
     Application& app_;
-    ZStatusBar status_;
+    MainPanes panes_;
+    PaneLayout layout_;
+    RECT band_ = {};  // between toolbar and status bar, as last laid out
     std::unique_ptr<Window> engine_;
     AStr projectPath_;      // the current job's project file; empty while unnamed
     AStr defaultProject_;   // where an unnamed job's project goes when saved

@@ -139,6 +139,9 @@ protected:
         s.commandLine = commandLine;
         s.show = show;
         s.settings = ApplicationProfile(ini.c_str());
+        // As the entry reads them.
+        s.splitter1 = s.settings.readInt("options", "seppos1", 50);
+        s.splitter2 = s.settings.readInt("options", "seppos2", 80);
         auto fe = std::make_unique<WinFrontEnd>(GetModuleHandleA(nullptr), commandLine, show);
         frontEnd = fe.get();
         app = std::make_unique<Application>(std::move(s), std::move(fe),
@@ -252,7 +255,95 @@ TEST_F(FrameWindowTest, ClosingSavesThePlacementAndEndsTheLoop) {
     EXPECT_TRUE(QuitPosted(&code));
     EXPECT_EQ(0, code);
     EXPECT_FALSE(IsWindow(frame));
-    EXPECT_EQ(kPlaced, ReadFile(ini));
+    // The placement as it was, and the view state written.
+    EXPECT_EQ(std::string(kPlaced) + "[options]\r\niCurTab=2\r\nflagsVisibleView=31\r\n", ReadFile(ini));
+}
+
+TEST_F(FrameWindowTest, TheViewStateOutlivesARestart) {
+    // The link view over the whole width, lower panes and toolbar: no page
+    // view, no status bar.
+    write(std::string(kPlaced) + "[options]\r\niCurTab=3\r\nflagsVisibleView=13\r\nseppos1=30\r\nseppos2=60\r\n");
+    start(SW_SHOWNORMAL);
+    EngineMainWindow* main = frontEnd->main();
+    EXPECT_EQ(main->layout().tab(), PaneLayout::kLinkView);
+    EXPECT_EQ(main->layout().visible(), 13u);
+    EXPECT_TRUE(IsWindowVisible(main->panes().linkView()));
+    EXPECT_FALSE(IsWindowVisible(main->panes().fileView()));
+    EXPECT_FALSE(IsWindowVisible(main->panes().pageView().hwnd()));
+    EXPECT_FALSE(IsWindowVisible(main->statusBar().hwnd()));
+
+    // The page view and the status bar back; the page view at 30 %.
+    SendMessageA(main->hwnd(), WM_COMMAND, 403, 0);
+    SendMessageA(main->hwnd(), WM_COMMAND, 411, 0);
+    RECT client, link;
+    GetClientRect(main->hwnd(), &client);
+    GetWindowRect(main->panes().linkView(), &link);
+    EXPECT_EQ(link.right - link.left, client.right * 30 / 100);
+    EXPECT_TRUE(IsWindowVisible(main->panes().pageView().hwnd()));
+    EXPECT_NE(ReadFile(ini).find("seppos1=30"), std::string::npos) << "nothing to write yet";
+
+    // The vertical splitter dragged to the right edge hides the page view
+    // and stores 100.
+    HWND splitter = main->panes().vertical().hwnd();
+    SendMessageA(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 5));
+    SendMessageA(splitter, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(client.right), 5));
+    EXPECT_FALSE(IsWindowVisible(main->panes().pageView().hwnd()));
+    EXPECT_NE(ReadFile(ini).find("seppos1=100"), std::string::npos) << ReadFile(ini);
+    // The horizontal one to a quarter of the band between the bars.
+    RECT bar, status;
+    GetWindowRect(main->panes().toolbar(), &bar);
+    GetWindowRect(main->statusBar().hwnd(), &status);
+    int band = client.bottom - (bar.bottom - bar.top) - (status.bottom - status.top);
+    HWND across = main->panes().horizontal().hwnd();
+    RECT at;
+    GetWindowRect(across, &at);
+    MapWindowPoints(HWND_DESKTOP, main->hwnd(), reinterpret_cast<POINT*>(&at), 2);
+    int target = (bar.bottom - bar.top) + band / 4;
+    SendMessageA(across, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));
+    SendMessageA(across, WM_LBUTTONUP, 0, MAKELPARAM(5, static_cast<WORD>(target - at.top)));
+    EXPECT_NE(ReadFile(ini).find("seppos2=25"), std::string::npos) << ReadFile(ini);
+    closeAndSettle();
+
+    std::string written = ReadFile(ini);
+    EXPECT_NE(written.find("iCurTab=3"), std::string::npos) << written;
+    EXPECT_NE(written.find("flagsVisibleView=29"), std::string::npos) << written;  // 13 + 16
+    start(SW_SHOWNORMAL);
+    main = frontEnd->main();
+    EXPECT_EQ(main->layout().tab(), PaneLayout::kLinkView);
+    EXPECT_EQ(main->layout().visible(), 29u);
+    EXPECT_EQ(main->layout().leftPercent(), 100);
+    EXPECT_EQ(main->layout().upperPercent(), 25);
+    // Turning the page view on again stores 50.
+    SendMessageA(main->hwnd(), WM_COMMAND, 403, 0);
+    EXPECT_NE(ReadFile(ini).find("seppos1=50"), std::string::npos) << ReadFile(ini);
+}
+
+TEST_F(FrameWindowTest, ViewStateOutOfRangeGivesAUsableWindow) {
+    write(std::string(kPlaced) + "[options]\r\niCurTab=9\r\nflagsVisibleView=255\r\nseppos1=-5\r\nseppos2=5000\r\n");
+    start(SW_SHOWNORMAL);
+    EngineMainWindow* main = frontEnd->main();
+    EXPECT_EQ(main->layout().tab(), PaneLayout::kFileView);
+    // Splitters at the edges: the page view fills the band, the left and
+    // the lower panes wait for their commands.
+    EXPECT_EQ(main->layout().visible(), PaneLayout::kPageView | PaneLayout::kToolbar | PaneLayout::kStatusBar);
+    EXPECT_TRUE(IsWindowVisible(main->panes().pageView().hwnd()));
+    EXPECT_TRUE(IsWindowVisible(main->panes().toolbar()));
+    std::string written = ReadFile(ini);
+    EXPECT_NE(written.find("seppos1=0"), std::string::npos) << written;
+    EXPECT_NE(written.find("seppos2=100"), std::string::npos) << written;
+    // The left pane comes back at 50 when asked for.
+    SendMessageA(main->hwnd(), WM_COMMAND, 401, 0);
+    EXPECT_TRUE(IsWindowVisible(main->panes().fileView()));
+    EXPECT_EQ(main->layout().leftPercent(), 50);
+    SendMessageA(main->hwnd(), WM_COMMAND, 408, 0);
+    EXPECT_TRUE(IsWindowVisible(main->panes().lowerLeft()));
+    EXPECT_EQ(main->layout().upperPercent(), 80);
+    closeAndSettle();
+    written = ReadFile(ini);
+    EXPECT_NE(written.find("iCurTab=2"), std::string::npos) << written;
+    EXPECT_NE(written.find("flagsVisibleView=31"), std::string::npos) << written;
+    EXPECT_NE(written.find("seppos1=50"), std::string::npos) << written;
+    EXPECT_NE(written.find("seppos2=80"), std::string::npos) << written;
 }
 
 TEST_F(FrameWindowTest, TheJobShowsInTheStatusBar) {
