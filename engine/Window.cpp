@@ -55,6 +55,9 @@ Window::~Window() {
         if (w) w->release();
         delete e;
     }
+    // The main window goes: the line the program dialled goes with it when
+    // so set.
+    if (dialUp_.hangUpWhenDone) dialUp_.hangUpOwnConnection();
 }
 
 uint32_t Window::now() const { return clock ? clock() : platform::TickCount(); }
@@ -370,11 +373,15 @@ MessageLoop::Idle Window::idle() {
     }
     switch (jobState_) {
     case kIdle:
-        if (dialUp_.usage != DialUp::kNoDialUp && !dialUp_.connect()) {
+        // Only a connection asked for is dialled: an idle window that
+        // dialled whenever it had nothing to do would dial again right
+        // after the end of a job had hung up.
+        if (connectionWanted_ && dialUp_.usage != DialUp::kNoDialUp && !dialUp_.connect()) {
             setState(kDialing);
             jobMessage_.clear();
             return MessageLoop::Idle::Waiting;
         }
+        connectionWanted_ = false;
         return MessageLoop::Idle::Done;
     case kRunning:
         return idleRunning();
@@ -390,6 +397,7 @@ MessageLoop::Idle Window::idle() {
         return MessageLoop::Idle::Waiting;
     case kDialing:
         if (!dialUp_.poll()) {
+            connectionWanted_ = false;
             if (!jobStarted()) {
                 setState(kIdle);
                 views_.refreshStatusBar();
@@ -636,7 +644,6 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
         bytesReceived_ = 0;
         arrivedBytes_ = 0;
         rate_.clear();
-        if (dialUp_.usage == DialUp::kDialEntry) deadline_ = now() + dialUp_.effectiveTimeLimit();
     }
     setState(kRunning);
     if (requeue) {
@@ -671,7 +678,43 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
     return true;
 }
 
+void Window::startDialUpDeadline() {
+    deadline_ = now() + dialUp_.effectiveTimeLimit();
+    if (!deadline_) deadline_ = 1;  // 0 is no deadline
+}
+
+void Window::armDeadlineOutsideBatch() {
+    if (!(batchRunning_ && batchRunning_())) startDialUpDeadline();
+}
+
+void Window::resetStatistics() {
+    jobStartTick_ = 0;
+    endTick_ = 0;
+    bytesReceived_ = 0;
+    arrivedBytes_ = 0;
+    rate_.clear();
+    failed_.clear();
+    views_.refreshStatusBar();
+}
+
+void Window::connectDialUp() {
+    if (jobState_ == kIdle) connectionWanted_ = true;
+}
+
+void Window::hangUpDialUp() {
+    connectionWanted_ = false;
+    if (jobState_ == kDialing) setState(kIdle);
+    dialUp_.hangUpOwnConnection();
+    views_.refreshStatusBar();
+}
+
 bool Window::mayRunCommand(uint32_t command) {
+    // A job stopped while it dials leaves no half-made line behind.
+    if (jobState_ == kDialing) {
+        connectionWanted_ = false;
+        dialUp_.hangUpOwnConnection();
+        setState(kIdle);
+    }
     if (anyActive() || !active_.empty()) {
         stopAll();
         setState(kFinishingForCommand);
@@ -718,6 +761,7 @@ void Window::newJob(const char* url, const char* outputPath, const char* project
     jobStartTick_ = 0;
     failed_.clear();
     prepareJob();
+    armDeadlineOutsideBatch();
     // A job refused its folder has nothing to keep.
     if (!startJob(false, false, true)) return;
     project_.markChanged();
@@ -778,11 +822,13 @@ int Window::openProject(const char* path) {
 void Window::continueJob() {
     prepareJob();
     enterStartUrls(false);
+    armDeadlineOutsideBatch();
     startJob(true, false, false);
 }
 
 void Window::refreshJob() {
     prepareJob();
+    armDeadlineOutsideBatch();
     enterStartUrls(true);
     std::vector<ToBeOpenTN*> stack{&graph_.root()};
     while (!stack.empty()) {

@@ -132,6 +132,19 @@ public:
     void continueJob();
     // Fetches every received file again (answered 304 when unchanged).
     void refreshJob();
+
+    // Dial-up duties. The connection's time limit counts from now: a batch
+    // calls this once, at its first project; outside a batch every job the
+    // user starts (new, continued, refreshed) counts it from its start.
+    void startDialUpDeadline();
+    // The job's statistics start again (time, bytes, rate, failures): a
+    // batch, at its first project.
+    void resetStatistics();
+    // Makes the dial-up connection while no job runs (the window waits in
+    // the dialling state until it is up), and hangs up the program's own.
+    void connectDialUp();
+    void hangUpDialUp();
+
     // Writes the project file and the tree file at path (the project's
     // name from then on). 0, or the first error.
     int saveProject(const char* path);
@@ -208,6 +221,8 @@ private:
     int limitReached() const;
     void stopLongRunning(bool stopEveryOne);
     bool dialUpReady();
+    // A job the user starts: outside a batch its time limit counts from now.
+    void armDeadlineOutsideBatch();
     void rewritePage(ToBeOpenTN& page);
     // One orphan candidate removed with its files; its referrers rewritten.
     void removeOrphan();
@@ -262,6 +277,7 @@ private:
     uint32_t statusTick_ = 0;
     uint32_t endTick_ = 0;
     uint32_t deadline_ = 0;
+    bool connectionWanted_ = false;  // connectDialUp: dial while idle
     AStr jobMessage_;
     uint32_t pendingCommand_ = 0;
     bool errorSeen_ = false;

@@ -75,7 +75,7 @@ inline const LangWithError& EnglishTexts() {
 struct EngineJob : MessageLoop::Handler {
     workertest::Output out;
     platform::MessageQueue queue;
-    DialUp dialUp{platform::RasFunctions{}};
+    DialUp dialUp;
     RecordingViews views;
     std::unique_ptr<Window> window;
     MessageLoop loop{queue};
@@ -87,7 +87,11 @@ struct EngineJob : MessageLoop::Handler {
     // Called on every idle step (a test stops the job from here).
     std::function<void(EngineJob&)> onIdle;
 
-    EngineJob() { window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{}); }
+    // Without a dial-up service, or with the given one (a scripted table).
+    explicit EngineJob(const platform::RasFunctions& ras = {}, DialClock* dialClock = nullptr)
+        : dialUp(ras, dialClock) {
+        window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{});
+    }
     ~EngineJob() { window.reset(); }
 
     void reopen(EngineSettings settings = {}, std::function<bool()> batchRunning = nullptr) {

@@ -136,6 +136,8 @@ void EngineMainWindow::onCommand(UINT id) {
     // The exit command closes the frame, which asks whether it may.
     if (id == Window::kCommandExit) PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
     if (id == Window::kCommandStartDownload) engine_->continueJob();
+    if (id == kCommandDial) engine_->connectDialUp();
+    if (id == kCommandHangUp) engine_->hangUpDialUp();
 }
 
 void EngineMainWindow::dispatch(const platform::Message& m) { (void)onMessage(m.id, m.wParam, m.lParam); }

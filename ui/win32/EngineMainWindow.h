@@ -21,6 +21,9 @@ class EngineMainWindow final : public ZWindow, public MainWindow, private BatchH
 public:
     static constexpr DWORD kStyle = 0x52000000;  // visible child, clipped children and siblings
     static constexpr int kStatusBarId = 10012;
+    // The dial-up dialog's two connection buttons.
+    static constexpr UINT kCommandDial = 3310;
+    static constexpr UINT kCommandHangUp = 3309;
 
     explicit EngineMainWindow(Application& app);
     ~EngineMainWindow() override;
@@ -60,8 +63,8 @@ private:
     bool hasNamedProject() const override { return !projectPath_.empty(); }
     void saveAndCloseProject() override;
     bool openProject(const AStr& path) override { return openProject(path.c_str()); }
-    void resetStatistics() override { refreshStatusBar(); }
-    void startDialUpDeadline() override {}
+    void resetStatistics() override { engine_->resetStatistics(); }
+    void startDialUpDeadline() override { engine_->startDialUpDeadline(); }
     void command(int id) override { onCommand(static_cast<UINT>(id)); }
     void postCommand(int id) override { postCommand(static_cast<uint32_t>(id)); }
     void requestExit() override { postCommand(static_cast<uint32_t>(Window::kCommandExit)); }
