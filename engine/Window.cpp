@@ -37,6 +37,14 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
       stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
     stubs_.installInGraph();
     graph_.reportError = [this](int text, std::string_view file) { reportDamagedTree(text, AStr(file)); };
+    // The tree file read or written: a passing text of the status line
+    // (0 gives it back to the job's own).
+    graph_.showStatus = [this](int text) { views_.showStatusText(text ? lang_.text(text) : AStr()); };
+    graph_.progress = [this](size_t done, size_t total) {
+        if (!platform::TickPassed(now(), linksStart_ + kLinkProgressAfterMs)) return;
+        linkProgressShown_ = true;
+        views_.showProgress(lang_.format(kTextLinkProgress, static_cast<int>(done), static_cast<int>(total)));
+    };
     graph_.nodeChanged = [this](ToBeOpenTN& n) {
         // A node leaving the queue or a download is work a save keeps.
         if (n.state != StateQueued && n.state != StateLoading) ++settled_;
@@ -222,7 +230,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
             node.title = worker.title();
             graph_.replaceLinks(node, worker.links());
             graph_.setState(node, StateDone);
-            graph_.processLinks(node, worker.resolvedLinks());
+            takeLinks(node, worker.resolvedLinks());
             // The resolved texts are used up: a page of many links would
             // keep them until the download's end.
             std::vector<ResolvedLink>().swap(worker.resolvedLinks());
@@ -239,7 +247,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
         ResolveLinks(node.links, own.view(), node.baseUrl.empty() ? own.view() : node.baseUrl.view(), false, links);
         graph_.setState(node, StateDone);
         graph_.forgetReferrers(node);
-        graph_.processLinks(node, links);
+        takeLinks(node, links);
         if (!isPicture(node) && linksReady(node)) rewriteQueue_.add(&node);
     }
     settleReferrers(node);
@@ -262,6 +270,13 @@ void Window::settleReferrers(ToBeOpenTN& node) {
             rewriteQueue_.add(page);
         views_.updateNode(page);
     }
+}
+
+void Window::takeLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links) {
+    linksStart_ = now();
+    linkProgressShown_ = false;
+    graph_.processLinks(page, links);
+    if (linkProgressShown_) views_.showStatusText(AStr());
 }
 
 bool Window::expected(const ToBeOpenTN& t) const {
@@ -801,6 +816,10 @@ int Window::openProject(const char* path) {
     project_.setPath(path);
     if (project_.open(path) != 0) return -1;
     prepareJob();
+    // The queue priorities restored from the tree weigh where each node
+    // lies against this project's start URLs, not the last job's.
+    graph_.beginStartUrls();
+    for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartPlace(u->str.view());
     int r = loadTree(graph_, path);
     pagesRewritten_ = 0;
     std::vector<ToBeOpenTN*> stack{&graph_.root()};

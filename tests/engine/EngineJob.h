@@ -52,12 +52,16 @@ public:
     void refreshStatusBar() override { ++statusRefreshes; }
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override { messages.push_back(text.c_str()); }
+    void showStatusText(const AStr& text) override { statusTexts.push_back(text.c_str()); }
+    void showProgress(const AStr& text) override { progress.push_back(text.c_str()); }
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     void postCommand(uint32_t command) override { commands.push_back(command); }
 
     int statusRefreshes = 0;
     std::vector<std::string> messages;
+    std::vector<std::string> statusTexts;  // "" when the passing text ended
+    std::vector<std::string> progress;
     std::vector<uint32_t> commands;
 };
 

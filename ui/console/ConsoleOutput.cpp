@@ -73,6 +73,27 @@ void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
     std::fflush(out_);
 }
 
+void ConsoleOutput::note(std::string_view text, uint32_t now, bool series) {
+    if (text.empty()) return;
+    if (series) {
+        const uint32_t gap = terminal_ ? kTerminalInterval : kPlainInterval;
+        if (seriesShown_ && !platform::TickPassed(now, lastSeries_ + gap - 1)) return;
+        seriesShown_ = true;
+        lastSeries_ = now;
+    }
+    if (!terminal_) {
+        message(text);
+        return;
+    }
+    // The catalogue's texts hold no control bytes; the counts are digits.
+    std::string utf8 = fromCodePage(text);
+    std::fputs("\r\x1b[K", out_);
+    std::fputs(utf8.c_str(), out_);
+    statusOnScreen_ = true;
+    shown_ = utf8;  // the next status draws over it
+    std::fflush(out_);
+}
+
 void ConsoleOutput::finish() {
     if (terminal_ && statusOnScreen_) std::fputc('\n', out_);
     statusOnScreen_ = false;

@@ -103,7 +103,9 @@ AStr EngineMainWindow::chooseProjectFile() {
 void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
-    const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
+    const AStr& message = !statusText_.empty()                          ? statusText_
+                          : engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage()
+                                                                      : lastMessage_;
     status_.setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
         lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),
@@ -118,7 +120,15 @@ void EngineMainWindow::refreshStatusBar() {
 
 void EngineMainWindow::showMessage(const AStr& text) {
     lastMessage_ = text;
+    statusText_.clear();  // the newer text wins
     refreshStatusBar();
+}
+
+void EngineMainWindow::showStatusText(const AStr& text) {
+    statusText_ = text;
+    refreshStatusBar();
+    // Shown now: the work it tells of keeps the loop from painting.
+    if (status_.hwnd()) UpdateWindow(status_.hwnd());
 }
 
 void EngineMainWindow::postCommand(uint32_t command) {

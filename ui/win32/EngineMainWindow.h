@@ -53,6 +53,8 @@ private:
     void refreshStatusBar() override;
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override;
+    void showStatusText(const AStr& text) override;
+    void showProgress(const AStr& text) override { showStatusText(text); }
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr& text) override;
@@ -79,4 +81,5 @@ private:
     AStr defaultProject_;   // where an unnamed job's project goes when saved
     bool endingByItself_ = false;  // the job's end posted the exit command
     AStr lastMessage_;
+    AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
 };

@@ -73,6 +73,8 @@ private:
     void refreshStatusBar() override {}
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override;
+    void showStatusText(const AStr& text) override;
+    void showProgress(const AStr& text) override;
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr&) override { return Answer::Yes; }  // nobody to ask: keep the project
