@@ -821,6 +821,8 @@ int Window::openProject(const char* path) {
     graph_.beginStartUrls();
     for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartPlace(u->str.view());
     int r = loadTree(graph_, path);
+    // A tree that could not be read leaves no "Reading..." behind.
+    if (r != 0) views_.showStatusText(AStr());
     pagesRewritten_ = 0;
     std::vector<ToBeOpenTN*> stack{&graph_.root()};
     while (!stack.empty()) {

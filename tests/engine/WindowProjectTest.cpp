@@ -78,6 +78,13 @@ TEST(WindowProject, AnOpenedTreeIsWeighedByItsOwnProjectsStartUrls) {
     job.views.statusTexts.clear();
     EXPECT_EQ(0, job.window->saveProject(b.path.c_str()));
     EXPECT_EQ((std::vector<std::string>{"Saving the site tree...", ""}), job.views.statusTexts);
+
+    // A project without a tree file yet: its reading is not left behind.
+    QueuedProject c(job.out.path, "c", "http://h.test/c");
+    fs::remove(job.out.path / "c.zbt");
+    job.views.statusTexts.clear();
+    ASSERT_EQ(0, job.window->openProject(c.path.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"Reading the site tree...", ""}), job.views.statusTexts);
 }
 
 // A page of 400 links taken into the graph while the clock runs 50 ms per
