@@ -14,6 +14,7 @@ constexpr int kRateText = 22026;
 constexpr int kThreadsText = 22027;
 constexpr int kQueuedText = 22028;
 constexpr int kTimeText = 22029;
+constexpr DWORD kProgressPaintMs = 100;
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
@@ -129,6 +130,15 @@ void EngineMainWindow::showStatusText(const AStr& text) {
     refreshStatusBar();
     // Shown now: the work it tells of keeps the loop from painting.
     if (status_.hwnd()) UpdateWindow(status_.hwnd());
+}
+
+void EngineMainWindow::showProgress(const AStr& text) {
+    // Every 10 links of a huge page would be thousands of repaints: a few
+    // a second tell as much.
+    DWORD now = GetTickCount();
+    if (!statusText_.empty() && now - progressTick_ < kProgressPaintMs) return;
+    progressTick_ = now;
+    showStatusText(text);
 }
 
 void EngineMainWindow::postCommand(uint32_t command) {

@@ -54,7 +54,7 @@ private:
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override;
     void showStatusText(const AStr& text) override;
-    void showProgress(const AStr& text) override { showStatusText(text); }
+    void showProgress(const AStr& text) override;
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr& text) override;
@@ -82,4 +82,5 @@ private:
     bool endingByItself_ = false;  // the job's end posted the exit command
     AStr lastMessage_;
     AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
+    DWORD progressTick_ = 0;  // when progress was last painted
 };
