@@ -146,6 +146,7 @@ TEST(WindowDialUp, TheTimeLimitStopsTheJobAndHangsUp) {
     EXPECT_TRUE(d.ras.dialled.empty()) << "the entry's line was up: adopted, not dialled";
     EXPECT_EQ((std::vector<platform::RasHandle>{DialJob::kUp}), d.ras.hungUp);
     const std::string text = EnglishTexts().text(Window::kTextTimeLimit).c_str();
+    ASSERT_FALSE(text.empty()) << "no English catalogue in the build";
     EXPECT_EQ(text, std::string(d.job.window->jobMessage().c_str()));
     EXPECT_NE(std::find(d.job.views.messages.begin(), d.job.views.messages.end(), text), d.job.views.messages.end());
     // The download the limit stopped keeps its data for a resume and has
