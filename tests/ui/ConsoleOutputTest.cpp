@@ -105,11 +105,13 @@ TEST(ConsoleOutput, PassingTextsAndRationedProgress) {
     out.note("Processing links: 10 of 90", 10, true);
     out.note("Processing links: 20 of 90", 100, true);
     out.note("Processing links: 30 of 90", 260, true);
+    out.note("Saving\n\x1b[2J", 270);  // stays on the status line's own line
     out.status(S(1, 0, 0, 0, 0), 300);
     out.finish();
     EXPECT_EQ("\r\x1b[K1 received, 0 queued, 0 active, 0 B/s"
               "\r\x1b[KProcessing links: 10 of 90"
               "\r\x1b[KProcessing links: 30 of 90"
+              "\r\x1b[KSaving??[2J"
               "\r\x1b[K1 received, 0 queued, 0 active, 0 B/s\n",
               c.text());
 }
