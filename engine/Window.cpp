@@ -37,6 +37,14 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
       stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
     stubs_.installInGraph();
     graph_.reportError = [this](int text, std::string_view file) { reportDamagedTree(text, AStr(file)); };
+    // The tree file read or written: a passing text of the status line
+    // (0 gives it back to the job's own).
+    graph_.showStatus = [this](int text) { views_.showStatusText(text ? lang_.text(text) : AStr()); };
+    graph_.progress = [this](size_t done, size_t total) {
+        if (!platform::TickPassed(now(), linksStart_ + kLinkProgressAfterMs)) return;
+        linkProgressShown_ = true;
+        views_.showProgress(lang_.format(kTextLinkProgress, static_cast<int>(done), static_cast<int>(total)));
+    };
     graph_.nodeChanged = [this](ToBeOpenTN& n) {
         // A node leaving the queue or a download is work a save keeps.
         if (n.state != StateQueued && n.state != StateLoading) ++settled_;
@@ -55,6 +63,9 @@ Window::~Window() {
         if (w) w->release();
         delete e;
     }
+    // The main window goes: the line the program dialled goes with it when
+    // so set.
+    if (dialUp_.hangUpWhenDone) dialUp_.hangUpOwnConnection();
 }
 
 uint32_t Window::now() const { return clock ? clock() : platform::TickCount(); }
@@ -219,7 +230,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
             node.title = worker.title();
             graph_.replaceLinks(node, worker.links());
             graph_.setState(node, StateDone);
-            graph_.processLinks(node, worker.resolvedLinks());
+            takeLinks(node, worker.resolvedLinks());
             // The resolved texts are used up: a page of many links would
             // keep them until the download's end.
             std::vector<ResolvedLink>().swap(worker.resolvedLinks());
@@ -236,7 +247,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
         ResolveLinks(node.links, own.view(), node.baseUrl.empty() ? own.view() : node.baseUrl.view(), false, links);
         graph_.setState(node, StateDone);
         graph_.forgetReferrers(node);
-        graph_.processLinks(node, links);
+        takeLinks(node, links);
         if (!isPicture(node) && linksReady(node)) rewriteQueue_.add(&node);
     }
     settleReferrers(node);
@@ -259,6 +270,13 @@ void Window::settleReferrers(ToBeOpenTN& node) {
             rewriteQueue_.add(page);
         views_.updateNode(page);
     }
+}
+
+void Window::takeLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links) {
+    linksStart_ = now();
+    linkProgressShown_ = false;
+    graph_.processLinks(page, links);
+    if (linkProgressShown_) views_.showStatusText(AStr());
 }
 
 bool Window::expected(const ToBeOpenTN& t) const {
@@ -370,11 +388,15 @@ MessageLoop::Idle Window::idle() {
     }
     switch (jobState_) {
     case kIdle:
-        if (dialUp_.usage != DialUp::kNoDialUp && !dialUp_.connect()) {
+        // Only a connection asked for is dialled: an idle window that
+        // dialled whenever it had nothing to do would dial again right
+        // after the end of a job had hung up.
+        if (connectionWanted_ && dialUp_.usage != DialUp::kNoDialUp && !dialUp_.connect()) {
             setState(kDialing);
             jobMessage_.clear();
             return MessageLoop::Idle::Waiting;
         }
+        connectionWanted_ = false;
         return MessageLoop::Idle::Done;
     case kRunning:
         return idleRunning();
@@ -390,6 +412,7 @@ MessageLoop::Idle Window::idle() {
         return MessageLoop::Idle::Waiting;
     case kDialing:
         if (!dialUp_.poll()) {
+            connectionWanted_ = false;
             if (!jobStarted()) {
                 setState(kIdle);
                 views_.refreshStatusBar();
@@ -631,7 +654,6 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
         bytesReceived_ = 0;
         arrivedBytes_ = 0;
         rate_.clear();
-        if (dialUp_.usage == DialUp::kDialEntry) deadline_ = now() + dialUp_.effectiveTimeLimit();
     }
     setState(kRunning);
     if (requeue) {
@@ -662,7 +684,43 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
     return true;
 }
 
+void Window::startDialUpDeadline() {
+    deadline_ = now() + dialUp_.effectiveTimeLimit();
+    if (!deadline_) deadline_ = 1;  // 0 is no deadline
+}
+
+void Window::armDeadlineOutsideBatch() {
+    if (!(batchRunning_ && batchRunning_())) startDialUpDeadline();
+}
+
+void Window::resetStatistics() {
+    jobStartTick_ = 0;
+    endTick_ = 0;
+    bytesReceived_ = 0;
+    arrivedBytes_ = 0;
+    rate_.clear();
+    failed_.clear();
+    views_.refreshStatusBar();
+}
+
+void Window::connectDialUp() {
+    if (jobState_ == kIdle) connectionWanted_ = true;
+}
+
+void Window::hangUpDialUp() {
+    connectionWanted_ = false;
+    if (jobState_ == kDialing) setState(kIdle);
+    dialUp_.hangUpOwnConnection();
+    views_.refreshStatusBar();
+}
+
 bool Window::mayRunCommand(uint32_t command) {
+    // A job stopped while it dials leaves no half-made line behind.
+    if (jobState_ == kDialing) {
+        connectionWanted_ = false;
+        dialUp_.hangUpOwnConnection();
+        setState(kIdle);
+    }
     if (anyActive() || !active_.empty()) {
         stopAll();
         setState(kFinishingForCommand);
@@ -709,6 +767,7 @@ void Window::newJob(const char* url, const char* outputPath, const char* project
     jobStartTick_ = 0;
     failed_.clear();
     prepareJob();
+    armDeadlineOutsideBatch();
     // A job refused its folder has nothing to keep.
     if (!startJob(false, false, true)) return;
     project_.markChanged();
@@ -748,7 +807,13 @@ int Window::openProject(const char* path) {
     project_.setPath(path);
     if (project_.open(path) != 0) return -1;
     prepareJob();
+    // The queue priorities restored from the tree weigh where each node
+    // lies against this project's start URLs, not the last job's.
+    graph_.beginStartUrls();
+    for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartPlace(u->str.view());
     int r = loadTree(graph_, path);
+    // A tree that could not be read leaves no "Reading..." behind.
+    if (r != 0) views_.showStatusText(AStr());
     pagesRewritten_ = 0;
     ForEachNode(graph_.root(), [this](const ToBeOpenTN& n) {
         if (isRewritten(n) && !(n.flags & FlagStub) && !isPicture(n)) ++pagesRewritten_;
@@ -765,11 +830,13 @@ int Window::openProject(const char* path) {
 void Window::continueJob() {
     prepareJob();
     enterStartUrls(false);
+    armDeadlineOutsideBatch();
     startJob(true, false, false);
 }
 
 void Window::refreshJob() {
     prepareJob();
+    armDeadlineOutsideBatch();
     enterStartUrls(true);
     ForEachNode(graph_.root(), [this](ToBeOpenTN& n) {
         if (!n.isRoot() && (n.flags & FlagReceived) && !(n.flags & FlagStub) && n.state != StateQueued &&

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "app/MessageLoop.h"
 #include "app/ProxySettings.h"
@@ -122,7 +123,8 @@ public:
     // runs, so that a job killed at any moment can be continued; without
     // one the job stays unnamed until the user names it.
     void newJob(const char* url, const char* outputPath, const char* projectPath = nullptr);
-    // Opens a project file and its tree file as the current job (idle);
+    // Opens a project file and its tree file as the current job (idle),
+    // the tree's queue weighed by this project's start URLs and filters;
     // 0, or -1 when the project file cannot be read (the job message says
     // so). A tree file that cannot be read is said too and kept aside
     // under a name of its own, so that the next save does not overwrite it.
@@ -132,6 +134,19 @@ public:
     void continueJob();
     // Fetches every received file again (answered 304 when unchanged).
     void refreshJob();
+
+    // Dial-up duties. The connection's time limit counts from now: a batch
+    // calls this once, at its first project; outside a batch every job the
+    // user starts (new, continued, refreshed) counts it from its start.
+    void startDialUpDeadline();
+    // The job's statistics start again (time, bytes, rate, failures): a
+    // batch, at its first project.
+    void resetStatistics();
+    // Makes the dial-up connection while no job runs (the window waits in
+    // the dialling state until it is up), and hangs up the program's own.
+    void connectDialUp();
+    void hangUpDialUp();
+
     // Writes the project file and the tree file at path (the project's
     // name from then on). 0, or the first error.
     int saveProject(const char* path);
@@ -177,6 +192,10 @@ public:
     // The time source, replaceable in tests.
     std::function<uint32_t()> clock;
 
+    // A page's links are taken into the graph this long before their
+    // progress is shown (every 10 links).
+    static constexpr uint32_t kLinkProgressAfterMs = 1000;
+
 private:
     uint32_t now() const;
     MessageLoop::Idle idleRunning();
@@ -208,6 +227,11 @@ private:
     int limitReached() const;
     void stopLongRunning(bool stopEveryOne);
     bool dialUpReady();
+    // A job the user starts: outside a batch its time limit counts from now.
+    void armDeadlineOutsideBatch();
+    // A page's resolved links into the graph, with their progress shown
+    // when they take long.
+    void takeLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& links);
     void rewritePage(ToBeOpenTN& page);
     // One orphan candidate removed with its files; its referrers rewritten.
     void removeOrphan();
@@ -262,6 +286,9 @@ private:
     uint32_t statusTick_ = 0;
     uint32_t endTick_ = 0;
     uint32_t deadline_ = 0;
+    bool connectionWanted_ = false;  // connectDialUp: dial while idle
+    uint32_t linksStart_ = 0;        // when takeLinks began
+    bool linkProgressShown_ = false;
     AStr jobMessage_;
     uint32_t pendingCommand_ = 0;
     bool errorSeen_ = false;

@@ -26,6 +26,14 @@ public:
     // (the program's exit, a command held back until the job wound down).
     virtual void postCommand(uint32_t command) = 0;
 
+    // A passing text of the status line while something takes long (the
+    // tree file read or written); empty when it is over.
+    virtual void showStatusText(const AStr& text) { (void)text; }
+    // How far a long piece of work has come (a page's many links taken
+    // into the graph): one of a series, of which a front-end may show only
+    // some. showStatusText("") follows the last.
+    virtual void showProgress(const AStr& text) { (void)text; }
+
     // The question whether to save a changed unnamed project (Yes, No,
     // Cancel), and the name to save it under ("" when the user gave none).
     // A front-end that cannot ask cancels, so that nothing is dropped.

@@ -162,11 +162,18 @@ void LinkGraph::beginStartUrls() {
     fileRule_.clear();
 }
 
-ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
+AStr LinkGraph::addStartPlace(std::string_view url) {
     // Blanks inside a typed address are escaped as in links; a local path
     // keeps its own.
     AStr u = url::normalizeAddress(url::trimBlanks(url), true);
     if (!AStr(u.view().substr(0, 5)).equalsNoCase("file:")) u = url::escapeBlanks(u);
+    policy_.addStart(u);
+    fileRule_.addStart(u);
+    return u;
+}
+
+ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
+    AStr u = addStartPlace(url);
     bool created = false;
     ToBeOpenTN* node = find(u);
     if (node) {
@@ -186,8 +193,6 @@ ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
         node->referrers.append(new RefFromNode(&root_));
     }
     node->onStartHost = true;
-    policy_.addStart(u);
-    fileRule_.addStart(u);
     if (starting || created) {
         bool barred = (node->flags & (FlagSkipped | FlagExcluded)) && !(node->flags & (FlagPicture | FlagEmbedded));
         if (!barred && node->state != StateLoading) {

@@ -97,6 +97,9 @@ public:
     // Enters one start URL: level 0, a record in the root's link list, a
     // start host; queued when starting or when the node is new.
     ToBeOpenTN* addStartUrl(std::string_view url, bool starting);
+    // Only its host, folder and file rule, no node (before a tree file is
+    // read); the URL as the graph names it.
+    AStr addStartPlace(std::string_view url);
 
     // A page fetched again: its old link records go (targets that lose
     // their last referrer become orphan candidates) and fresh takes their

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,16 +11,11 @@
 #include "app/ApplicationProfile.h"
 #include "app/ZBraskLibrary.h"
 #include "batch/DialUp.h"
+#include "batch/FakeRas.h"
 
 using platform::RasHandle;
 
 namespace {
-
-struct FakeClock : DialClock {
-    uint32_t t = 1000;
-    uint32_t now() override { return t; }
-    void sleep(uint32_t ms) override { t += ms; }
-};
 
 // Everything shown, as "error 678 <fallback>", "state 28", "text ...".
 struct Texts : ZBraskLibrary {
@@ -32,83 +26,9 @@ struct Texts : ZBraskLibrary {
     void show(const AStr& t) override { log.push_back("show " + std::string(t.view())); }
 };
 
-struct Conn {
-    std::string entry;
-    uint32_t state = platform::kRasConnected;
-    uint32_t error = 0;
-};
-
-// A phone book with one entry and the connections RAS knows of.
-struct FakeRas {
-    std::map<RasHandle, Conn> conns;
-    std::vector<std::string> dialled;      // phone numbers as passed to dial
-    std::vector<std::string> passwords;    // passwords as passed to dial
-    std::vector<RasHandle> hungUp;
-    std::vector<size_t> enumRooms;
-    RasHandle nextHandle = 100;
-    uint32_t stateAfterDial = 5;           // a state below connected
-    bool notifyOnDial = false;
-    bool handleValidAtOnce = true;
-    bool phonebookHasPassword = false;
-    bool connectionOutlivesHangUp = false;
-
-    platform::RasFunctions table() {
-        platform::RasFunctions f;
-        f.enumConnections = [this](size_t room, std::vector<platform::RasConnection>& out, size_t& needed) -> uint32_t {
-            enumRooms.push_back(room);
-            out.clear();
-            needed = conns.size();
-            if (room < conns.size()) return platform::kRasBufferTooSmall;
-            for (auto& [h, c] : conns) out.push_back({h, c.entry});
-            return 0;
-        };
-        f.getConnectStatus = [this](RasHandle h, uint32_t& state, uint32_t& error) -> uint32_t {
-            auto it = conns.find(h);
-            if (it == conns.end()) return platform::kRasInvalidHandle;
-            state = it->second.state;
-            error = it->second.error;
-            return 0;
-        };
-        f.hangUp = [this](RasHandle h) -> uint32_t {
-            hungUp.push_back(h);
-            if (!conns.count(h)) return platform::kRasInvalidHandle;
-            if (!connectionOutlivesHangUp) conns.erase(h);
-            return 0;
-        };
-        f.dial = [this](const platform::RasDialParameters& p, platform::RasNotify notify, RasHandle& h) -> uint32_t {
-            dialled.push_back(p.phoneNumber);
-            passwords.push_back(p.password);
-            h = nextHandle++;
-            if (handleValidAtOnce) conns[h] = {p.entryName, stateAfterDial, 0};
-            if (notifyOnDial) notify(h, platform::kRasConnected, 0);
-            return 0;
-        };
-        f.getEntryDialParams = [this](const std::string& entry, platform::RasDialParameters& p, bool& hasPw) -> uint32_t {
-            p = {};
-            p.entryName = entry;
-            p.userName = "bookuser";
-            p.password = phonebookHasPassword ? "bookpass" : "";
-            hasPw = phonebookHasPassword;
-            return 0;
-        };
-        f.getEntryProperties = [](const std::string&, std::string& phone) -> uint32_t {
-            phone = "5550100";
-            return 0;
-        };
-        f.getErrorString = [](uint32_t code, std::string& text) -> uint32_t {
-            text = "ras says " + std::to_string(code);
-            return 0;
-        };
-        return f;
-    }
-
-    // The connection the last dial made fails, as a modem without answer.
-    void failLast(uint32_t error = 678) { conns[nextHandle - 1].error = error; }
-};
-
 struct DialFixture : ::testing::Test {
     FakeRas ras;
-    FakeClock clock;
+    FakeDialClock clock;
     Texts texts;
     std::unique_ptr<DialUp> dial;
 

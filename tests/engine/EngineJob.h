@@ -52,12 +52,16 @@ public:
     void refreshStatusBar() override { ++statusRefreshes; }
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override { messages.push_back(text.c_str()); }
+    void showStatusText(const AStr& text) override { statusTexts.push_back(text.c_str()); }
+    void showProgress(const AStr& text) override { progress.push_back(text.c_str()); }
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     void postCommand(uint32_t command) override { commands.push_back(command); }
 
     int statusRefreshes = 0;
     std::vector<std::string> messages;
+    std::vector<std::string> statusTexts;  // "" when the passing text ended
+    std::vector<std::string> progress;
     std::vector<uint32_t> commands;
 };
 
@@ -75,7 +79,7 @@ inline const LangWithError& EnglishTexts() {
 struct EngineJob : MessageLoop::Handler {
     workertest::Output out;
     platform::MessageQueue queue;
-    DialUp dialUp{platform::RasFunctions{}};
+    DialUp dialUp;
     RecordingViews views;
     std::unique_ptr<Window> window;
     MessageLoop loop{queue};
@@ -87,7 +91,11 @@ struct EngineJob : MessageLoop::Handler {
     // Called on every idle step (a test stops the job from here).
     std::function<void(EngineJob&)> onIdle;
 
-    EngineJob() { window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{}); }
+    // Without a dial-up service, or with the given one (a scripted table).
+    explicit EngineJob(const platform::RasFunctions& ras = {}, DialClock* dialClock = nullptr)
+        : dialUp(ras, dialClock) {
+        window = std::make_unique<Window>(views, queue.handle(), dialUp, EnglishTexts(), EngineSettings{});
+    }
     ~EngineJob() { window.reset(); }
 
     void reopen(EngineSettings settings = {}, std::function<bool()> batchRunning = nullptr) {

@@ -81,3 +81,37 @@ TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
               "4 received, 0 queued, 0 active, 0 B/s\n",
               c.text());
 }
+
+TEST(ConsoleOutput, PassingTextsAndRationedProgress) {
+    {
+        // Off a terminal: lines; a series at most every five seconds.
+        Captured c;
+        ConsoleOutput out(c.f, false, 1252);
+        out.note("Reading the site tree...", 1000);
+        out.note("", 1001);  // the end of a passing text: nothing to print
+        out.note("Processing links: 10 of 90", 1002, true);
+        out.note("Processing links: 20 of 90", 2000, true);
+        out.note("The site tree has been read.", 2001);
+        out.note("Processing links: 80 of 90", 6002, true);
+        EXPECT_EQ("Reading the site tree...\nProcessing links: 10 of 90\nThe site tree has been read.\n"
+                  "Processing links: 80 of 90\n",
+                  c.text());
+    }
+    // On a terminal: in place of the status line, which the next status
+    // draws over; a series at most every 250 ms.
+    Captured c;
+    ConsoleOutput out(c.f, true, 1252);
+    out.status(S(1, 0, 0, 0, 0), 0);
+    out.note("Processing links: 10 of 90", 10, true);
+    out.note("Processing links: 20 of 90", 100, true);
+    out.note("Processing links: 30 of 90", 260, true);
+    out.note("Saving\n\x1b[2J", 270);  // stays on the status line's own line
+    out.status(S(1, 0, 0, 0, 0), 300);
+    out.finish();
+    EXPECT_EQ("\r\x1b[K1 received, 0 queued, 0 active, 0 B/s"
+              "\r\x1b[KProcessing links: 10 of 90"
+              "\r\x1b[KProcessing links: 30 of 90"
+              "\r\x1b[KSaving??[2J"
+              "\r\x1b[K1 received, 0 queued, 0 active, 0 B/s\n",
+              c.text());
+}

@@ -34,17 +34,26 @@ std::string ConsoleOutput::fromCodePage(std::string_view text) const {
 
 void ConsoleOutput::message(std::string_view text) { line(fromCodePage(text)); }
 
-void ConsoleOutput::line(std::string_view utf8) {
-    clearStatus();
-    // A pane text may hold several lines (CR LF between them). Other
-    // control bytes, which may come from a page (a URL, a title), never
-    // reach the terminal: they could move its cursor or change its state.
-    std::string line;
+namespace {
+
+// A pane text may hold several lines (CR LF between them). Other control
+// bytes, which may come from a page (a URL, a title), never reach the
+// terminal: they could move its cursor or change its state.
+std::string Printable(std::string_view utf8, bool newlines) {
+    std::string out;
     for (char c : utf8) {
         if (c == '\r') continue;
         const auto b = static_cast<unsigned char>(c);
-        line += (b < 0x20 && c != '\n' && c != '\t') || b == 0x7F ? '?' : c;
+        out += (b < 0x20 && !(newlines && c == '\n') && c != '\t') || b == 0x7F ? '?' : c;
     }
+    return out;
+}
+
+}  // namespace
+
+void ConsoleOutput::line(std::string_view utf8) {
+    clearStatus();
+    std::string line = Printable(utf8, true);
     std::fputs(line.c_str(), out_);
     std::fputc('\n', out_);
     if (terminal_ && !shown_.empty()) {
@@ -70,6 +79,27 @@ void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
         printedOnce_ = true;
         lastPrinted_ = now;
     }
+    std::fflush(out_);
+}
+
+void ConsoleOutput::note(std::string_view text, uint32_t now, bool series) {
+    if (text.empty()) return;
+    if (series) {
+        const uint32_t gap = terminal_ ? kTerminalInterval : kPlainInterval;
+        if (seriesShown_ && !platform::TickPassed(now, lastSeries_ + gap - 1)) return;
+        seriesShown_ = true;
+        lastSeries_ = now;
+    }
+    if (!terminal_) {
+        message(text);
+        return;
+    }
+    // On the status line's own line, whatever the text holds.
+    std::string utf8 = Printable(fromCodePage(text), false);
+    std::fputs("\r\x1b[K", out_);
+    std::fputs(utf8.c_str(), out_);
+    statusOnScreen_ = true;
+    shown_ = utf8;  // the next status draws over it
     std::fflush(out_);
 }
 

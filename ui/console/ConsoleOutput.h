@@ -27,6 +27,7 @@ std::string FormatRate(double bytesPerSecond);
 class ConsoleOutput {
 public:
     static constexpr uint32_t kPlainInterval = 5000;  // ms between status lines off a terminal
+    static constexpr uint32_t kTerminalInterval = 250;  // ms between notes of a series on a terminal
 
     // out: where everything goes; terminal: whether it is one.
     ConsoleOutput(std::FILE* out, bool terminal, int codePage) : out_(out), terminal_(terminal), codePage_(codePage) {}
@@ -41,6 +42,12 @@ public:
     // at most every kPlainInterval ms, and only when it changed. The last
     // status of a run is printed whenever it changed.
     void status(const JobStatus& s, uint32_t now, bool last = false);
+    // A passing text in the language's code page (the tree file read or
+    // written, a page's links taken in): on a terminal in place of the
+    // status line until the next status, elsewhere on a line of its own.
+    // One of a series (progress) is shown at most every kTerminalInterval
+    // ms on a terminal and kPlainInterval ms elsewhere. Empty: nothing.
+    void note(std::string_view text, uint32_t now, bool series = false);
     // Ends the status line so that what follows starts on a fresh line.
     void finish();
 
@@ -54,4 +61,6 @@ private:
     bool statusOnScreen_ = false;
     bool printedOnce_ = false;
     uint32_t lastPrinted_ = 0;
+    bool seriesShown_ = false;
+    uint32_t lastSeries_ = 0;
 };

@@ -21,6 +21,7 @@ constexpr int kTimeText = 22029;
 constexpr UINT kFileViewCommand = 401, kLinkViewCommand = 402, kPageViewCommand = 403, kLowerPanesCommand = 408;
 constexpr UINT kToolbarCommand = 410, kStatusBarCommand = 411;
 constexpr char kOptions[] = "options";
+constexpr DWORD kProgressPaintMs = 100;
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
@@ -133,7 +134,9 @@ AStr EngineMainWindow::chooseProjectFile() {
 void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
-    const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
+    const AStr& message = !statusText_.empty()                          ? statusText_
+                          : engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage()
+                                                                      : lastMessage_;
     panes_.tools().animation().play(engine_ && engine_->jobState() == Window::kRunning);
     panes_.statusBar().setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
@@ -149,7 +152,24 @@ void EngineMainWindow::refreshStatusBar() {
 
 void EngineMainWindow::showMessage(const AStr& text) {
     lastMessage_ = text;
+    statusText_.clear();  // the newer text wins
     refreshStatusBar();
+}
+
+void EngineMainWindow::showStatusText(const AStr& text) {
+    statusText_ = text;
+    refreshStatusBar();
+    // Shown now: the work it tells of keeps the loop from painting.
+    if (panes_.statusBar().hwnd()) UpdateWindow(panes_.statusBar().hwnd());
+}
+
+void EngineMainWindow::showProgress(const AStr& text) {
+    // Every 10 links of a huge page would be thousands of repaints: a few
+    // a second tell as much.
+    DWORD now = GetTickCount();
+    if (!statusText_.empty() && now - progressTick_ < kProgressPaintMs) return;
+    progressTick_ = now;
+    showStatusText(text);
 }
 
 void EngineMainWindow::postCommand(uint32_t command) {
@@ -180,6 +200,12 @@ void EngineMainWindow::onCommand(UINT id, UINT notification) {
         return;
     case Window::kCommandStartDownload:
         engine_->continueJob();
+        return;
+    case kCommandDial:
+        engine_->connectDialUp();
+        return;
+    case kCommandHangUp:
+        engine_->hangUpDialUp();
         return;
     case kFileViewCommand:
     case kLinkViewCommand:

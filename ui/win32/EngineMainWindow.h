@@ -22,6 +22,9 @@ class Application;
 class EngineMainWindow final : public ZWindow, public MainWindow, private BatchHost, private WindowViews {
 public:
     static constexpr DWORD kStyle = 0x52000000;  // visible child, clipped children and siblings
+    // The dial-up dialog's two connection buttons.
+    static constexpr UINT kCommandDial = 3310;
+    static constexpr UINT kCommandHangUp = 3309;
 
     explicit EngineMainWindow(Application& app);
     ~EngineMainWindow() override;
@@ -56,6 +59,8 @@ private:
     void refreshStatusBar() override;
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override;
+    void showStatusText(const AStr& text) override;
+    void showProgress(const AStr& text) override;
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr& text) override;
@@ -66,8 +71,8 @@ private:
     bool hasNamedProject() const override { return !projectPath_.empty(); }
     void saveAndCloseProject() override;
     bool openProject(const AStr& path) override { return openProject(path.c_str()); }
-    void resetStatistics() override { refreshStatusBar(); }
-    void startDialUpDeadline() override {}
+    void resetStatistics() override { engine_->resetStatistics(); }
+    void startDialUpDeadline() override { engine_->startDialUpDeadline(); }
     void command(int id) override { onCommand(static_cast<UINT>(id), 0); }
     void postCommand(int id) override { postCommand(static_cast<uint32_t>(id)); }
     void requestExit() override { postCommand(static_cast<uint32_t>(Window::kCommandExit)); }
@@ -84,4 +89,6 @@ private:
     AStr defaultProject_;   // where an unnamed job's project goes when saved
     bool endingByItself_ = false;  // the job's end posted the exit command
     AStr lastMessage_;
+    AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
+    DWORD progressTick_ = 0;  // when progress was last painted
 };

@@ -365,6 +365,25 @@ TEST_F(FrameWindowTest, TheJobShowsInTheStatusBar) {
     EXPECT_EQ("The download is complete.", status(7));
 }
 
+TEST_F(FrameWindowTest, TheTreeFileReadAndWrittenIsSaidInTheStatusBar) {
+    start(SW_SHOWNORMAL);
+    EngineMainWindow& main = *frontEnd->main();
+    std::string project = (dir / "told.zbp").string();
+    Project p;
+    p.makeNew(ApplicationProfile());
+    p.urls.add("http://h.test/");
+    p.outputPath = (dir / "told").string().c_str();
+    ASSERT_EQ(0, p.save(project.c_str()));
+    // No tree file yet: its reading is not left on the bar.
+    ASSERT_TRUE(main.openProject(project.c_str()));
+    EXPECT_EQ("", status(7));
+    // Written: said while it is written, then the bar is the job's again.
+    ASSERT_EQ(0, main.engine().saveProject(project.c_str()));
+    EXPECT_EQ("", status(7));
+    ASSERT_TRUE(main.openProject(project.c_str()));
+    EXPECT_EQ("The site tree has been read.", status(7));
+}
+
 namespace {
 // Puts texts on the clipboard in the URL format and as plain text.
 void SetClipboard(HWND owner, const char* url, const char* text) {

@@ -274,6 +274,10 @@ void ConsoleMainWindow::stopTimer(int id) { loop_.killTimer(static_cast<uint32_t
 
 void ConsoleMainWindow::showMessage(const AStr& text) { out_.message(text.view()); }
 
+void ConsoleMainWindow::showStatusText(const AStr& text) { out_.note(text.view(), platform::TickCount()); }
+
+void ConsoleMainWindow::showProgress(const AStr& text) { out_.note(text.view(), platform::TickCount(), true); }
+
 void ConsoleMainWindow::showStatus(bool force) {
     uint32_t now = platform::TickCount();
     if (!force && now - lastStatus_ < kTerminalRedrawMs) return;

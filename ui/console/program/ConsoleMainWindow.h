@@ -73,6 +73,8 @@ private:
     void refreshStatusBar() override {}
     void refreshThreadView() override {}
     void showMessage(const AStr& text) override;
+    void showStatusText(const AStr& text) override;
+    void showProgress(const AStr& text) override;
     void updateNode(ToBeOpenTN*) override {}
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr&) override { return Answer::Yes; }  // nobody to ask: keep the project
@@ -83,8 +85,8 @@ private:
     bool hasNamedProject() const override { return !projectPath_.empty(); }
     void saveAndCloseProject() override;
     bool openProject(const AStr& path) override;
-    void resetStatistics() override {}
-    void startDialUpDeadline() override {}
+    void resetStatistics() override { engine_->resetStatistics(); }
+    void startDialUpDeadline() override { engine_->startDialUpDeadline(); }
     void command(int id) override { onCommand(static_cast<uint32_t>(id)); }
     void postCommand(int id) override { postCommand(static_cast<uint32_t>(id)); }
     void requestExit() override {}
