@@ -103,7 +103,10 @@ AStr EngineMainWindow::chooseProjectFile() {
 void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
-    const AStr& message = engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage() : lastMessage_;
+    if (engine_ && engine_->jobMessage() != jobMessageSeen_) {
+        jobMessageSeen_ = engine_->jobMessage();
+        if (!jobMessageSeen_.empty()) messageField_ = jobMessageSeen_;
+    }
     status_.setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
         lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),
@@ -112,12 +115,14 @@ void EngineMainWindow::refreshStatusBar() {
         lang.format(kThreadsText, engine_ ? engine_->activeCount() : 0u).c_str(),
         lang.format(kQueuedText, engine_ ? engine_->filesQueued() : 0u).c_str(),
         lang.format(kTimeText, seconds / 3600, seconds / 60 % 60, seconds % 60).c_str(),
-        message.c_str(),
+        messageField_.c_str(),
     });
 }
 
-void EngineMainWindow::showMessage(const AStr& text) {
-    lastMessage_ = text;
+void EngineMainWindow::showMessage(const AStr& text) { ProgramTextSource().show(text); }
+
+void EngineMainWindow::setMessages(const AStr&, const AStr& newest, bool) {
+    messageField_ = newest;
     refreshStatusBar();
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "app/ZBraskLibrary.h"
 #include "batch/Batch.h"
 #include "engine/Window.h"
 #include "engine/WindowViews.h"
@@ -17,7 +18,11 @@
 
 class Application;
 
-class EngineMainWindow final : public ZWindow, public MainWindow, private BatchHost, private WindowViews {
+class EngineMainWindow final : public ZWindow,
+                               public MainWindow,
+                               private BatchHost,
+                               private WindowViews,
+                               private MessagePane {
 public:
     static constexpr DWORD kStyle = 0x52000000;  // visible child, clipped children and siblings
     static constexpr int kStatusBarId = 10012;
@@ -28,6 +33,9 @@ public:
     bool create(HWND frame);
     const ZStatusBar& statusBar() const { return status_; }
     Window& engine() { return *engine_; }
+    // The message pane of the text source; until the window has one, its
+    // newest message goes to the status bar's message field.
+    MessagePane* messagePane() { return this; }
 
     // MainWindow
     MessageLoop::Idle idle() override { return engine_->idle(); }
@@ -45,6 +53,9 @@ protected:
 
 private:
     void onCommand(UINT id);
+
+    // MessagePane
+    void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
 
     // WindowViews
     void refreshStatusBar() override;
@@ -75,5 +86,8 @@ private:
     AStr projectPath_;      // the current job's project file; empty while unnamed
     AStr defaultProject_;   // where an unnamed job's project goes when saved
     bool endingByItself_ = false;  // the job's end posted the exit command
-    AStr lastMessage_;
+    // The message field: the newest of the messages shown and the job
+    // messages the engine set (stopping, canceled, a limit reached).
+    AStr messageField_;
+    AStr jobMessageSeen_;
 };
