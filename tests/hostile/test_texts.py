@@ -58,6 +58,9 @@ class Texts(HostileTest):
         code, _, err = self.call("no-such.zbp")
         self.assertEqual(code, 64)
         self.assertIn("zbrask: нет файла проекта no-such.zbp\nзапуск: zbrask", err)
+        code, _, err = self.call("/install")
+        self.assertEqual(code, 1)
+        self.assertIn("Ключ «/install» в этой версии программы недоступен", err)
 
         s = self.serve({"index.html": PAGE}, SCRIPT)
         code, _, err = self.call("/url", s.base + "/index.html")

@@ -19,6 +19,7 @@
 #include "app/Application.h"
 #include "app/LanguageFile.h"
 #include "app/ProgramEntry.h"
+#include "app/ZBraskLibrary.h"
 #include "engine/EngineJob.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/WinFrontEnd.h"
@@ -272,6 +273,12 @@ TEST_F(FrameWindowTest, TheJobShowsInTheStatusBar) {
     EXPECT_EQ("Queued: 0", status(5));
     EXPECT_EQ(0u, status(6).rfind("Time: 0:00:", 0)) << status(6);
     EXPECT_EQ("The download is complete.", status(7));
+    // The window is the text source's message pane: a dial-up state shown
+    // after the job's end is the newest message, and a repeat keeps it.
+    ProgramTextSource().status(28);
+    EXPECT_EQ("Connected.", status(7));
+    ProgramTextSource().status(28);
+    EXPECT_EQ("Connected.", status(7));
 }
 
 namespace {
