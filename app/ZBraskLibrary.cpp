@@ -38,8 +38,9 @@ void ZBraskLibrary_::error(int code, const char* fallback) {
 void ZBraskLibrary_::status(int number) { show(lang_.text(21000LL + number)); }
 
 void ZBraskLibrary_::show(const AStr& text) {
+    const bool repeat = text == history_.last();
     const AStr& pane = history_.add(text);
-    if (pane_) pane_->setMessages(pane);
+    if (pane_) pane_->setMessages(pane, history_.last(), repeat);
 }
 
 ZBraskLibrary_& ProgramTextSource() {

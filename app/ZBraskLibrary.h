@@ -9,7 +9,10 @@
 // What the text source shows messages in; the main window implements it.
 class MessagePane {
 public:
-    virtual void setMessages(const AStr& text) = 0;
+    // pane: the history as the message pane shows it; newest: the text
+    // just shown; repeat: it equals the one before, and the history did
+    // not change (a pane that prints lines prints nothing then).
+    virtual void setMessages(const AStr& pane, const AStr& newest, bool repeat) = 0;
 
 protected:
     ~MessagePane() = default;
@@ -40,6 +43,7 @@ public:
     // text again.
     const AStr& add(const AStr& text);
     const AStr& paneText() const { return pane_; }
+    const AStr& last() const { return last_; }
     void clear();
 
 private:

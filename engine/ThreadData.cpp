@@ -204,6 +204,8 @@ uint32_t ThreadData::run() {
     for (;;) {
         result = 0;
         status_ = 0;
+        statusLine_.clear();
+        libraryWords_.clear();
         rememberedCodePage = codePage_;
         bytesReceived_ = 0;
         isHttp_ = false;
@@ -217,6 +219,7 @@ uint32_t ThreadData::run() {
             codePage_ = 0;
             if (s.fail()) {
                 result = stopRequested() ? kStopped : static_cast<uint32_t>(s.openError());
+                if (result != kStopped) libraryWords_ = platform::InternetErrorWords(s.openError()).c_str();
             } else {
                 bool copy = true;
                 if (auto* net = dynamic_cast<nwstreambuf*>(s.rdbuf())) {
@@ -292,6 +295,9 @@ ThreadData::Check ThreadData::checkResponse(httpwstreambuf& http, bool retried, 
     int code = 0;
     http.queryStatusCode(code);
     status_ = code;
+    AStr reason;
+    statusLine_ = AStr::format("%d", code);
+    if (http.queryText(kQueryStatusText, reason) && !reason.empty()) statusLine_ += " " + reason;
     uint32_t length = 0;
     contentLength_ = http.queryNumber(kQueryContentLength, length) ? length : kUnknownLength;
     AStr type;
@@ -335,6 +341,7 @@ ThreadData::Check ThreadData::checkResponse(httpwstreambuf& http, bool retried, 
     if (code < 400) {
         if (!contentType_.empty() && !typeAccepted(contentType_.view())) {
             status_ = 406;
+            statusLine_.clear();  // the server said yes; the job refused the type
             result = kRefused;
             return Check::Finish;
         }
@@ -380,6 +387,7 @@ ThreadData::Copy ThreadData::copyBody(wstreambuf& in, uint32_t& result) {
         long long n = in.read(buf, kCopyBlock);
         if (n < 0) {
             result = static_cast<uint32_t>(in.error());
+            libraryWords_ = platform::InternetErrorWords(in.error()).c_str();
             verdict = stopRequested() ? Copy::Stopped : Copy::Ended;
             if (verdict == Copy::Stopped) result = kStopped;
             break;

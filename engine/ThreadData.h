@@ -67,6 +67,11 @@ public:
     uint32_t contentLength() const { return contentLength_.load(); }
     uint32_t resumeOffset() const { return resumeOffset_.load(); }
     int status() const { return status_; }
+    // Why the last attempt failed in words not of the program's: the
+    // server's status line of a refusal ("404 Not Found"), and the
+    // internet library's own words for a failed open or read.
+    const AStr& statusLine() const { return statusLine_; }
+    const AStr& libraryWords() const { return libraryWords_; }
     ExtractList& links() { return links_; }
     std::vector<ResolvedLink>& resolvedLinks() { return resolved_; }
 
@@ -120,6 +125,8 @@ private:
     uint32_t outputFlags_;
 
     int status_ = 0;
+    AStr statusLine_;
+    AStr libraryWords_;
     bool isHttp_ = false;
     bool viaProxy_ = false;
     bool hasDate_ = false;

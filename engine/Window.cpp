@@ -156,6 +156,9 @@ void Window::onThreadEnd(int status, ThreadData* worker) {
             code = probe ? static_cast<uint32_t>(probe) : 2;
         }
         node->lastError = static_cast<int32_t>(code);
+        const AStr& words = code == ThreadData::kRefused ? worker->statusLine() : worker->libraryWords();
+        if (code == 0 || words.empty()) failureWords_.erase(node);
+        else failureWords_[node] = words;
         if (code != 0) applyFailure(*node, code);
         else applySuccess(*node, status, *worker);
         views_.updateNode(node);
@@ -187,6 +190,11 @@ void Window::applyFailure(ToBeOpenTN& node, uint32_t code) {
     graph_.setState(node, StateFailed);
     // Failed for good: its partial data waits for no resume.
     if (node.retries >= kMaxRetries) deleteNodeFile(node.rawFile);
+}
+
+AStr Window::failureWords(const ToBeOpenTN* node) const {
+    auto it = failureWords_.find(node);
+    return it == failureWords_.end() ? AStr() : it->second;
 }
 
 bool Window::countsAsTry(uint32_t code) const {
@@ -572,6 +580,7 @@ void Window::deleteNodeFile(AStr& relative) {
 
 void Window::forget(ToBeOpenTN* node) {
     failed_.erase(node);
+    failureWords_.erase(node);
     rewriteQueue_.remove(node);
     deferredRewrites_.remove(node);
     graph_.dropOrphanCandidate(node);
@@ -646,6 +655,7 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
         deferredRewrites_.clear();
         graph_.clear();
         failed_.clear();
+        failureWords_.clear();
         pagesRewritten_ = 0;
     }
     if (jobStartTick_ == 0) {
@@ -766,6 +776,7 @@ void Window::newJob(const char* url, const char* outputPath, const char* project
     project_.outputPath = outputPath;
     jobStartTick_ = 0;
     failed_.clear();
+    failureWords_.clear();
     prepareJob();
     armDeadlineOutsideBatch();
     // A job refused its folder has nothing to keep.
@@ -820,6 +831,7 @@ int Window::openProject(const char* path) {
     });
     jobStartTick_ = 0;
     failed_.clear();
+    failureWords_.clear();
     setState(kIdle);
     graphChanged_ = false;
     straysPending_ = r == 0 && graph_.counters.savedWhileRunning == 1;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -173,6 +174,10 @@ public:
     // Files whose last download of this job failed: one that came on a
     // later try no longer counts, nor does one tried again and again.
     uint32_t failedCount() const { return static_cast<uint32_t>(failed_.size()); }
+    // Why a file of this run ended unstored in words not of the program's:
+    // its server's status line ("404 Not Found") or the internet library's
+    // own words; "" when there are none. In memory only.
+    AStr failureWords(const ToBeOpenTN* node) const;
     double bytesPerSecond() const;
     const AStr& jobMessage() const { return jobMessage_; }
     bool errorSeen() const { return errorSeen_; }
@@ -273,6 +278,7 @@ private:
     OnceList deferredRewrites_;
     std::atomic<bool> viewChanged_{false};
     std::unordered_set<const ToBeOpenTN*> failed_;  // compared, never followed
+    std::unordered_map<const ToBeOpenTN*, AStr> failureWords_;  // likewise
 
     uint32_t jobState_ = kIdle;
     uint32_t activeCount_ = 0;

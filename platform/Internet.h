@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -175,6 +176,12 @@ public:
     // The handle of the session itself (status reports may name it).
     virtual void* handle() const = 0;
 };
+
+// The internet library's own words for failure code of a call on this
+// thread ("Failed to connect to 127.0.0.1 port 80: Connection refused"),
+// for the user where the program has no text of its own for the code; ""
+// when the library has none. Read it at once after the call that failed.
+std::string InternetErrorWords(int code);
 
 // Test hook: trust the certificate authority in this PEM file for https,
 // beside the system's own. POSIX: for this process only. Windows: added to

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kProgramTitle = 22064;
+constexpr int kTextInstallTime = 23030;  // the switch (%s) is not carried out by this version
 
 bool ApplicationExists() { return TheApplication() != nullptr; }
 bool BatchRunning() { return TheApplication() && TheApplication()->batchRunner().running(); }
@@ -54,11 +55,14 @@ bool MigrateLanguageNumber(AStr& code) {
     return false;
 }
 
-AStr InstallTimeMessage(const AStr& switchText) {
-    return AStr::format("The switch \"%s\" is not available in this version of the program: "
-                        "installing, uninstalling and registering the project file type come later. "
-                        "Nothing was changed.",
-                        switchText.c_str());
+AStr InstallTimeMessage(const AStr& switchText) { return ProgramLanguage().format(kTextInstallTime, switchText.c_str()); }
+
+AStr LoadLanguageOfSettings(const ApplicationProfile& settings, const AStr& languageFolder) {
+    ProgramOptions options;
+    options.read(settings);
+    AStr wanted = options.language;
+    (void)MigrateLanguageNumber(wanted);
+    return languageFolder.empty() ? LoadProgramLanguage(wanted) : LoadLanguage(languageFolder, wanted, ProgramLanguage()).code;
 }
 
 int RunZBrask(ProgramEntry& e) {

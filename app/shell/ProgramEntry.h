@@ -28,8 +28,13 @@ struct ProgramEntry {
 bool MigrateLanguageNumber(AStr& code);
 
 // The message for an install-time switch this program cannot carry out
-// yet.
+// yet, in the language's words.
 AStr InstallTimeMessage(const AStr& switchText);
+
+// Loads the language the settings name (as a run does at its start) into
+// the program's language library, without writing anything back; for
+// what a program says before a run, such as its usage. Returns the code.
+AStr LoadLanguageOfSettings(const ApplicationProfile& settings, const AStr& languageFolder = AStr());
 
 // Runs the program and returns its exit code.
 int RunZBrask(ProgramEntry& entry);

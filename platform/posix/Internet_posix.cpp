@@ -51,6 +51,14 @@ int FailWith(int code) {
     return code;
 }
 
+// curl's own words for the last transfer of this thread that failed, and
+// the code it was given as.
+struct ErrorWords {
+    int code = 0;
+    std::string words;
+};
+thread_local ErrorWords tLastWords;
+
 // curl's failures as the WinInet codes the program shows and reacts to.
 int ErrorOfCurl(CURLcode c) {
     switch (c) {
@@ -251,6 +259,7 @@ private:
     bool headDone_ = false;
     bool done_ = false;
     int error_ = 0;       // of the transfer once done_, or set by a callback
+    char errorText_[CURL_ERROR_SIZE] = {};  // curl's words for a failed transfer
     uint64_t bodyBytes_ = 0;
 
     // Body bytes handed over: into the reader's buffer first, the rest
@@ -417,6 +426,7 @@ int CurlRequest::start() {
     }
     easy_ = curl_easy_init();
     if (!easy_) return kErrorInternal;
+    tLastWords = {};
     head_.clear();
     finalHead_.clear();
     status_ = 0;
@@ -431,6 +441,8 @@ int CurlRequest::start() {
 
     CURL* c = easy_;
     curl_easy_setopt(c, CURLOPT_URL, url_.c_str());
+    errorText_[0] = '\0';
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText_);
 #if LIBCURL_VERSION_NUM >= 0x075500  // 7.85: the protocol lists as texts
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher");
     // A redirect stays on http and https (the header callback refuses the
@@ -499,7 +511,10 @@ bool CurlRequest::step() {
     while (CURLMsg* m = curl_multi_info_read(multi_, &left)) {
         if (m->msg == CURLMSG_DONE && m->easy_handle == easy_) {
             done_ = true;
-            if (!error_) error_ = ErrorOfCurl(m->data.result);
+            if (!error_) {
+                error_ = ErrorOfCurl(m->data.result);
+                if (error_) tLastWords = {error_, errorText_[0] ? errorText_ : curl_easy_strerror(m->data.result)};
+            }
             // A body shorter than its announced length is a cut transfer.
             if (!error_ && http_) {
                 curl_off_t expected = -1;
@@ -849,5 +864,7 @@ int TrustTestCertificateAuthority(const char* pemPath) {
     gTestCa = pemPath;
     return 0;
 }
+
+std::string InternetErrorWords(int code) { return code && tLastWords.code == code ? tLastWords.words : std::string(); }
 
 }  // namespace platform

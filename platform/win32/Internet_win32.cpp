@@ -669,4 +669,29 @@ int TrustTestCertificateAuthority(const char* pemPath) {
     return e;
 }
 
+std::string InternetErrorWords(int code) {
+    std::string words;
+    if (code == kErrorExtended) {
+        // The server's own answer (an FTP reply), which the library keeps
+        // for this thread.
+        DWORD error = 0, length = 0;
+        InternetGetLastResponseInfoA(&error, nullptr, &length);
+        if (length) {
+            words.resize(length + 1);
+            DWORD size = length + 1;
+            if (InternetGetLastResponseInfoA(&error, words.data(), &size)) words.resize(size);
+            else words.clear();
+        }
+    } else if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST) {
+        char buf[512];
+        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 GetModuleHandleA("wininet.dll"), static_cast<DWORD>(code), 0, buf, sizeof buf,
+                                 nullptr);
+        words.assign(buf, n);
+    }
+    while (!words.empty() && (words.back() == '\r' || words.back() == '\n' || words.back() == ' ' || words.back() == '\0'))
+        words.pop_back();
+    return words;
+}
+
 }  // namespace platform

@@ -41,8 +41,12 @@ TEST(MessageHistory, Sequences) {
 
 class Pane : public MessagePane {
 public:
-    void setMessages(const AStr& text) override { shown.emplace_back(text.c_str()); }
+    void setMessages(const AStr& text, const AStr& newest, bool repeat) override {
+        shown.emplace_back(text.c_str());
+        if (!repeat) lines.emplace_back(newest.c_str());
+    }
     std::vector<std::string> shown;
+    std::vector<std::string> lines;  // what a pane that prints lines prints
 };
 
 class TextSourceTest : public ::testing::Test {
@@ -82,6 +86,13 @@ TEST_F(TextSourceTest, TwoIdenticalStatusMessagesAppearOnce) {
     source.status(3);
     ASSERT_EQ(pane.shown.size(), 2u) << "the pane is shown again";
     EXPECT_EQ(pane.shown[1], "Dialing (test)");
+    EXPECT_EQ(pane.lines, std::vector<std::string>{"Dialing (test)"}) << "a repeat is no new line";
+}
+
+TEST_F(TextSourceTest, EachNewMessageIsGivenAsTheNewest) {
+    for (const char* t : {"a", "b", "b", "a", "a", "c"}) source.show(t);
+    EXPECT_EQ(pane.lines, (std::vector<std::string>{"a", "b", "a", "c"}));
+    EXPECT_EQ(pane.shown.back(), "a\r\nb\r\na\r\nc");
 }
 
 TEST_F(TextSourceTest, NothingIsShownWithoutAMainWindow) {

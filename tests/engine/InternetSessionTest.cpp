@@ -573,6 +573,21 @@ TEST(InternetSession, HostileUrlsFailClearly) {
     }
 }
 
+// Where the program has no words of its own for a failure, the library's
+// are shown: a connection refused and a name that does not resolve come
+// with them, read on the thread that failed.
+TEST(InternetSession, FailuresComeWithTheLibrarysOwnWords) {
+    for (const char* url : {"http://127.0.0.1:1/", "http://no-such-host.invalid/"}) {
+        Session session;
+        iurlwstream s(session, url, 1, kWorkerFlags, nullptr, 0);
+        ASSERT_TRUE(s.fail()) << url;
+        std::string words = platform::InternetErrorWords(s.openError());
+        EXPECT_FALSE(words.empty()) << url << ": error " << s.openError();
+        EXPECT_EQ(std::string::npos, words.find_first_of("\r\n")) << words;
+    }
+    EXPECT_EQ("", platform::InternetErrorWords(0));
+}
+
 // A redirect leaves http and https for no other scheme, and never for
 // another service's port; it fails before any connection to its target.
 TEST(InternetSession, RedirectsToOtherSchemesAndServicesAreRefused) {

@@ -14,9 +14,12 @@ class CommandLine(HostileTest):
         super().setUp()
         if on_wine():
             self.skipTest("the Windows command line is the documented one")
-        # A copy of the program keeps its settings file in this folder.
+        # A copy of the program keeps its settings file in this folder; its
+        # texts come from the catalogues beside it.
         self.program = os.path.join(self.dir, "zbrask")
         shutil.copy(PROGRAM, self.program)
+        for code in ("enu", "rus"):
+            shutil.copy(os.path.join(os.path.dirname(PROGRAM), "zb%s.lng" % code), self.dir)
         self.ini = self.program + ".INI"
         with open(self.ini, "w", newline="\r\n") as f:
             f.write("[MissionList]\ncount=1\n0=/keep/job.zbp\n")
@@ -42,6 +45,14 @@ class CommandLine(HostileTest):
             self.assertEqual(r.returncode, 0, r)
             self.assertIn(b"usage: zbrask /url URL", r.stdout)
             self.assertBatchListKept()
+
+    def test_without_catalogues_the_missing_one_is_named(self):
+        for code in ("enu", "rus"):
+            os.remove(os.path.join(self.dir, "zb%s.lng" % code))
+        r = self.call("--verbose")
+        self.assertEqual(r.returncode, 64, r)
+        self.assertIn(b"no language catalogue (zbenu.lng)", r.stderr)
+        self.assertBatchListKept()
 
 
 if __name__ == "__main__":

@@ -42,6 +42,20 @@ FORMATTED = {
     24124: ["u", "u"],                  # result and error of a request
     50001: ["s"],                       # picture file name
     50005: ["d"],                       # resource number
+    # The terminal program.
+    23001: ["s"],                       # a word that names no project file
+    23002: ["u", "u", "u", "s"],        # received, queued, active, the rate
+    23003: ["u"], 23004: ["s"],         # failed; the start time
+    23005: ["f"], 23006: ["f"], 23007: ["f"],  # rates
+    23010: ["s", "s"],                  # URL, why it is not stored
+    23011: ["u"],                       # files not named
+    23016: ["s", "s"],                  # path, the reason
+    23017: ["s"],                       # the server's status line
+    23018: ["d"],                       # error number
+    23020: ["s"], 23021: ["s"], 23022: ["s"], 23023: ["s"], 23024: ["s"],
+    23025: ["s", "s", "d"],             # project, the reason, error number
+    23026: ["s", "d"],
+    23030: ["s"],                       # install-time switch
 }
 
 PROGRAM_TEXTS = (
@@ -57,6 +71,8 @@ PROGRAM_TEXTS = (
     + list(range(25025, 25032))                       # weekdays
     + list(range(24112, 24126)) + [24128]             # download status
     + list(range(50001, 50006))                       # framework reports
+    + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program
+    + list(range(23010, 23019)) + list(range(23020, 23027)) + [23030]
 )
 
 SHELL_RESULTS = [0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32]

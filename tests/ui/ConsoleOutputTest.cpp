@@ -5,9 +5,27 @@
 #include <cstdio>
 #include <string>
 
+#include "app/ZBraskLibrary.h"
+#include "platform/File.h"
 #include "ui/console/ConsoleOutput.h"
 
 namespace {
+
+// The catalogue the build makes from lang/<code>.txt.
+const LangWithError& Catalogue(const char* code) {
+    static LangWithError enu, rus;
+    LangWithError& lang = std::string(code) == "rus" ? rus : enu;
+    if (!lang.loaded()) {
+        std::string path = std::string(ZB_BINARY_DIR) + "/bin/zb" + code + platform::kLibraryExtension;
+        lang.setModule(platform::Library::Load(path.c_str()));
+    }
+    return lang;
+}
+const LangWithError& English() { return Catalogue("enu"); }
+const LangWithError& Russian() { return Catalogue("rus"); }
+
+#define NEEDS_CATALOGUES() \
+    ASSERT_TRUE(English().loaded() && Russian().loaded()) << "the build makes the catalogues in " ZB_BINARY_DIR "/bin"
 
 JobStatus S(uint32_t received, uint32_t queued, uint32_t active, uint32_t failed, double bytesPerSecond) {
     JobStatus s;
@@ -35,19 +53,73 @@ struct Captured {
 }  // namespace
 
 TEST(ConsoleOutput, StatusTextAndRates) {
-    EXPECT_EQ("512 B/s", FormatRate(512));
-    EXPECT_EQ("1.5 KB/s", FormatRate(1536));
-    EXPECT_EQ("2.0 MB/s", FormatRate(2 * 1048576.0));
-    EXPECT_EQ("12 received, 30 queued, 3 active, 1.0 KB/s", FormatStatus(S(12, 30, 3, 0, 1024)));
-    EXPECT_EQ("1 received, 0 queued, 0 active, 0 B/s, 2 failed", FormatStatus(S(1, 0, 0, 2, 0)));
+    NEEDS_CATALOGUES();
+    const Lang& en = English();
+    EXPECT_EQ("512 B/s", FormatRate(512, en));
+    EXPECT_EQ("1.5 KB/s", FormatRate(1536, en));
+    EXPECT_EQ("2.0 MB/s", FormatRate(2 * 1048576.0, en));
+    EXPECT_EQ("12 received, 30 queued, 3 active, 1.0 KB/s", FormatStatus(S(12, 30, 3, 0, 1024), en));
+    EXPECT_EQ("1 received, 0 queued, 0 active, 0 B/s, 2 failed", FormatStatus(S(1, 0, 0, 2, 0), en));
     JobStatus waiting = S(1, 0, 0, 2, 0);
     waiting.waitingUntil = "2026-12-08 03:00";
-    EXPECT_EQ("Waiting for the start time 2026-12-08 03:00", FormatStatus(waiting));
+    EXPECT_EQ("Waiting for the start time 2026-12-08 03:00", FormatStatus(waiting, en));
+}
+
+TEST(ConsoleOutput, RussianStatusLineInUtf8) {
+    NEEDS_CATALOGUES();
+    Captured c;
+    ConsoleOutput out(c.f, false, 1251, Russian());
+    out.status(S(3, 2, 1, 1, 1536), 0, true);
+    out.finish();
+    EXPECT_EQ("\xD0\xBF\xD0\xBE\xD0\xBB\xD1\x83\xD1\x87\xD0\xB5\xD0\xBD\xD0\xBE 3, "  // получено
+              "\xD0\xB2 \xD0\xBE\xD1\x87\xD0\xB5\xD1\x80\xD0\xB5\xD0\xB4\xD0\xB8 2, "   // в очереди
+              "\xD0\xB7\xD0\xB0\xD0\xB3\xD1\x80\xD1\x83\xD0\xB6\xD0\xB0\xD0\xB5\xD1\x82\xD1\x81\xD1\x8F 1, "  // загружается
+              "1.5 \xD0\x9A\xD0\x91/\xD1\x81, "  // КБ/с
+              "\xD1\x81 \xD0\xBE\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xBE\xD0\xB9 1\n",  // с ошибкой
+              c.text());
+}
+
+TEST(ConsoleOutput, CatalogueTextsWithArgumentsOfTheTerminal) {
+    NEEDS_CATALOGUES();
+    Captured c;
+    ConsoleOutput ru(c.f, false, 1251, Russian());
+    // A path in UTF-8 stays as it is; only the catalogue's words are converted.
+    EXPECT_EQ("\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82: /home/\xD1\x8F/a.zbp",  // Проект: /home/я/a.zbp
+              ru.say(kTextProject, "/home/\xD1\x8F/a.zbp"));
+    ConsoleOutput en(c.f, false, 1252, English());
+    EXPECT_EQ("Not stored: http://h/x (the server answered 404 Not Found)",
+              en.say(kTextNotStored, "http://h/x", en.say(kTextServerAnswered, "404 Not Found").c_str()));
+    EXPECT_EQ(0u, en.say(kTextUsage).rfind("usage: zbrask /url URL", 0));
+    EXPECT_EQ(0u, ru.say(kTextUsage).rfind("\xD0\xB7\xD0\xB0\xD0\xBF\xD1\x83\xD1\x81\xD0\xBA: zbrask /url URL", 0));  // запуск:
+}
+
+// The terminal as the text source's message pane: a dial-up state or an
+// engine message is a line of its own, in UTF-8, and a repeat of the last
+// message is not printed again.
+TEST(ConsoleOutput, MessagePaneOfTheTextSource) {
+    NEEDS_CATALOGUES();
+    Captured c;
+    ConsoleOutput out(c.f, false, 1251, Russian());
+    MessageHistory history;
+    ZBraskLibrary_ source(Russian(), history);
+    source.setMainWindow(&out);
+    source.status(28);  // connected
+    source.status(28);
+    source.show(Russian().text(22071));  // the download is complete
+    source.show(Russian().text(22071));
+    source.status(28);
+    EXPECT_EQ("\xD0\xA1\xD0\xBE\xD0\xB5\xD0\xB4\xD0\xB8\xD0\xBD\xD0\xB5\xD0\xBD\xD0\xB8\xD0\xB5 "
+              "\xD1\x83\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBB\xD0\xB5\xD0\xBD\xD0\xBE.\n" +
+                  out.fromCodePage(Russian().text(22071).view()) + "\n" +
+                  "\xD0\xA1\xD0\xBE\xD0\xB5\xD0\xB4\xD0\xB8\xD0\xBD\xD0\xB5\xD0\xBD\xD0\xB8\xD0\xB5 "
+                  "\xD1\x83\xD1\x81\xD1\x82\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xBB\xD0\xB5\xD0\xBD\xD0\xBE.\n",
+              c.text());
 }
 
 TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
+    NEEDS_CATALOGUES();
     Captured c;
-    ConsoleOutput out(c.f, true, 1251);
+    ConsoleOutput out(c.f, true, 1251, English());
     out.status(S(1, 2, 1, 0, 0), 0);
     out.status(S(1, 2, 1, 0, 0), 10);  // unchanged: nothing drawn
     out.message("\xCF\xF0\xE8\xE2\xE5\xF2\r\nline two");  // "Привет" in 1251
@@ -62,14 +134,15 @@ TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
 
 TEST(ConsoleOutput, ControlBytesFromPagesNeverReachTheTerminal) {
     Captured c;
-    ConsoleOutput out(c.f, false, 1252);
+    ConsoleOutput out(c.f, false, 1252, English());
     out.line("Not stored: http://h/\x1b]0;owned\x07x\x1b[2J\x7f.htm\r\n\tnext");
     EXPECT_EQ("Not stored: http://h/?]0;owned?x?[2J?.htm\n\tnext\n", c.text());
 }
 
 TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
+    NEEDS_CATALOGUES();
     Captured c;
-    ConsoleOutput out(c.f, false, 1252);
+    ConsoleOutput out(c.f, false, 1252, English());
     out.status(S(1, 0, 1, 0, 0), 1000);
     out.status(S(2, 0, 1, 0, 0), 2000);   // too soon
     out.status(S(3, 0, 1, 0, 0), 6000);   // five seconds on
@@ -83,10 +156,11 @@ TEST(ConsoleOutput, OffATerminalStatusIsRationed) {
 }
 
 TEST(ConsoleOutput, PassingTextsAndRationedProgress) {
+    NEEDS_CATALOGUES();
     {
         // Off a terminal: lines; a series at most every five seconds.
         Captured c;
-        ConsoleOutput out(c.f, false, 1252);
+        ConsoleOutput out(c.f, false, 1252, English());
         out.note("Reading the site tree...", 1000);
         out.note("", 1001);  // the end of a passing text: nothing to print
         out.note("Processing links: 10 of 90", 1002, true);
@@ -100,7 +174,7 @@ TEST(ConsoleOutput, PassingTextsAndRationedProgress) {
     // On a terminal: in place of the status line, which the next status
     // draws over; a series at most every 250 ms.
     Captured c;
-    ConsoleOutput out(c.f, true, 1252);
+    ConsoleOutput out(c.f, true, 1252, English());
     out.status(S(1, 0, 0, 0, 0), 0);
     out.note("Processing links: 10 of 90", 10, true);
     out.note("Processing links: 20 of 90", 100, true);

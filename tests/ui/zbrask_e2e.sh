@@ -30,10 +30,11 @@ grep -q "zbrask /f" run1.txt || fail "no hint how to continue"
 
 timeout 60 "$zbrask" /f "$copy/127.0.0.1.zbp" 2>run2.txt || fail "continue: exit $? $(cat run2.txt)"
 
-# A start URL the server does not have: exit status 1, and the file named.
+# A start URL the server does not have: exit status 1, and the file named
+# with the server's own answer.
 mkdir missing
 code=0
 (cd missing && timeout 60 "$zbrask" /url "http://127.0.0.1:$port/nothing.html") 2>run3.txt || code=$?
 [ $code -eq 1 ] || fail "a missing start URL ended with $code: $(cat run3.txt)"
-grep -q "Not stored: http://127.0.0.1:$port/nothing.html (refused by the server)" run3.txt || fail "the missing file was not named: $(cat run3.txt)"
+grep -q "Not stored: http://127.0.0.1:$port/nothing.html (the server answered 404 Not Found)" run3.txt || fail "the missing file was not named: $(cat run3.txt)"
 echo "OK: $pages pages"

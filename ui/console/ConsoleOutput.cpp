@@ -1,21 +1,20 @@
 #include "ui/console/ConsoleOutput.h"
 
+#include <cstdarg>
+
 #include "platform/Clock.h"
 #include "platform/CodePages.h"
 
-std::string FormatRate(double bps) {
-    char buf[32];
-    if (bps < 1024) std::snprintf(buf, sizeof buf, "%.0f B/s", bps);
-    else if (bps < 1024.0 * 1024) std::snprintf(buf, sizeof buf, "%.1f KB/s", bps / 1024);
-    else std::snprintf(buf, sizeof buf, "%.1f MB/s", bps / (1024.0 * 1024));
-    return buf;
+std::string FormatRate(double bps, const Lang& lang) {
+    if (bps < 1024) return lang.format(kTextRateBytes, bps).c_str();
+    if (bps < 1024.0 * 1024) return lang.format(kTextRateKilobytes, bps / 1024).c_str();
+    return lang.format(kTextRateMegabytes, bps / (1024.0 * 1024)).c_str();
 }
 
-std::string FormatStatus(const JobStatus& s) {
-    if (!s.waitingUntil.empty()) return "Waiting for the start time " + s.waitingUntil;
-    std::string t = std::to_string(s.received) + " received, " + std::to_string(s.queued) + " queued, " +
-                    std::to_string(s.active) + " active, " + FormatRate(s.bytesPerSecond);
-    if (s.failed) t += ", " + std::to_string(s.failed) + " failed";
+std::string FormatStatus(const JobStatus& s, const Lang& lang) {
+    if (!s.waitingUntil.empty()) return lang.format(kTextWaitingForStart, s.waitingUntil.c_str()).c_str();
+    std::string t = lang.format(kTextStatus, s.received, s.queued, s.active, FormatRate(s.bytesPerSecond, lang).c_str()).c_str();
+    if (s.failed) t += lang.format(kTextStatusFailed, s.failed).c_str();
     return t;
 }
 
@@ -32,7 +31,21 @@ std::string ConsoleOutput::fromCodePage(std::string_view text) const {
     return utf8;
 }
 
+std::string ConsoleOutput::say(int number, ...) const {
+    std::string format = fromCodePage(lang_.text(number).view());
+    if (format.empty()) return {};
+    va_list ap;
+    va_start(ap, number);
+    AStr r = AStr::vformat(format.c_str(), ap);
+    va_end(ap);
+    return r.c_str();
+}
+
 void ConsoleOutput::message(std::string_view text) { line(fromCodePage(text)); }
+
+void ConsoleOutput::setMessages(const AStr&, const AStr& newest, bool repeat) {
+    if (!repeat && !newest.empty()) message(newest.view());
+}
 
 namespace {
 
@@ -64,7 +77,7 @@ void ConsoleOutput::line(std::string_view utf8) {
 }
 
 void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
-    std::string text = FormatStatus(s);
+    std::string text = fromCodePage(FormatStatus(s, lang_));
     if (terminal_) {
         if (text == shown_ && statusOnScreen_) return;
         std::fputs("\r\x1b[K", out_);
@@ -106,5 +119,6 @@ void ConsoleOutput::note(std::string_view text, uint32_t now, bool series) {
 void ConsoleOutput::finish() {
     if (terminal_ && statusOnScreen_) std::fputc('\n', out_);
     statusOnScreen_ = false;
+    shown_.clear();  // lines after the end do not bring the status back
     std::fflush(out_);
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/Lang.h"
+#include "app/ZBraskLibrary.h"
+
 struct JobStatus {
     uint32_t received = 0;
     uint32_t queued = 0;
@@ -18,24 +21,62 @@ struct JobStatus {
     std::string waitingUntil;  // a batch's start time not reached yet: shown instead of the counts
 };
 
-// "12 received, 30 queued, 3 active, 45.3 KB/s" (and ", 2 failed"), or
-// "Waiting for the start time 2026-12-08 03:00".
-std::string FormatStatus(const JobStatus& s);
-// A rate in B/s, KB/s or MB/s (1024-based), one decimal past bytes.
-std::string FormatRate(double bytesPerSecond);
+// Texts of the terminal program in the language's catalogue.
+enum ConsoleText {
+    kTextUsage = 23000,
+    kTextNoProjectFile = 23001,
+    kTextStatus = 23002,
+    kTextStatusFailed = 23003,
+    kTextWaitingForStart = 23004,
+    kTextRateBytes = 23005,
+    kTextRateKilobytes = 23006,
+    kTextRateMegabytes = 23007,
+    kTextNotStored = 23010,
+    kTextMoreNotStored = 23011,
+    kTextRefused = 23012,
+    kTextNoBody = 23013,
+    kTextUnaskedPart = 23014,
+    kTextSizeLimit = 23015,
+    kTextCannotWrite = 23016,
+    kTextServerAnswered = 23017,
+    kTextErrorNumber = 23018,
+    kTextStoredCopy = 23020,
+    kTextStartPage = 23021,
+    kTextProject = 23022,
+    kTextContinueWith = 23023,
+    kTextRefreshWith = 23024,
+    kTextProjectNotSaved = 23025,
+    kTextProjectNotSavedNoReason = 23026,
+};
 
-class ConsoleOutput {
+// In the language's code page: "12 received, 30 queued, 3 active, 45.3
+// KB/s" (and ", 2 failed"), or "Waiting for the start time 2026-12-08
+// 03:00", in the words of lang.
+std::string FormatStatus(const JobStatus& s, const Lang& lang);
+// A rate in B/s, KB/s or MB/s (1024-based), one decimal past bytes.
+std::string FormatRate(double bytesPerSecond, const Lang& lang);
+
+// The message pane of the terminal: each new message of the program's
+// history a line, a repeat of the last one not again.
+class ConsoleOutput final : public MessagePane {
 public:
     static constexpr uint32_t kPlainInterval = 5000;  // ms between status lines off a terminal
     static constexpr uint32_t kTerminalInterval = 250;  // ms between notes of a series on a terminal
 
-    // out: where everything goes; terminal: whether it is one.
-    ConsoleOutput(std::FILE* out, bool terminal, int codePage) : out_(out), terminal_(terminal), codePage_(codePage) {}
+    // out: where everything goes; terminal: whether it is one; the texts
+    // come from lang, in codePage.
+    ConsoleOutput(std::FILE* out, bool terminal, int codePage, const Lang& lang = ProgramLanguage())
+        : out_(out), terminal_(terminal), codePage_(codePage), lang_(lang) {}
 
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
+    void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
     // A text in the language's code page in the terminal's encoding.
     std::string fromCodePage(std::string_view text) const;
+    // Catalogue text number in the terminal's encoding, used as a printf
+    // format for arguments that are in that encoding already (URLs and
+    // paths are not in the language's code page).
+    std::string say(int number, ...) const;
     // A line of the program's own, already in the terminal's encoding.
     void line(std::string_view utf8);
     // The status line at tick now: on a terminal always (in place), else
@@ -48,7 +89,8 @@ public:
     // One of a series (progress) is shown at most every kTerminalInterval
     // ms on a terminal and kPlainInterval ms elsewhere. Empty: nothing.
     void note(std::string_view text, uint32_t now, bool series = false);
-    // Ends the status line so that what follows starts on a fresh line.
+    // Ends the status line so that what follows starts on a fresh line,
+    // and lines printed after it come without the status line.
     void finish();
 
 private:
@@ -57,6 +99,7 @@ private:
     std::FILE* out_;
     bool terminal_;
     int codePage_;
+    const Lang& lang_;
     std::string shown_;      // the status text on screen (terminal) or last printed
     bool statusOnScreen_ = false;
     bool printedOnce_ = false;

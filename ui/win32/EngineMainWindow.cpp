@@ -134,9 +134,14 @@ AStr EngineMainWindow::chooseProjectFile() {
 void EngineMainWindow::refreshStatusBar() {
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
-    const AStr& message = !statusText_.empty()                          ? statusText_
-                          : engine_ && !engine_->jobMessage().empty() ? engine_->jobMessage()
-                                                                      : lastMessage_;
+    if (engine_ && engine_->jobMessage() != jobMessageSeen_) {
+        jobMessageSeen_ = engine_->jobMessage();
+        if (!jobMessageSeen_.empty()) {
+            messageField_ = jobMessageSeen_;
+            statusText_.clear();  // the newer text wins
+        }
+    }
+    const AStr& message = !statusText_.empty() ? statusText_ : messageField_;
     panes_.tools().animation().play(engine_ && engine_->jobState() == Window::kRunning);
     panes_.statusBar().setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
@@ -150,8 +155,10 @@ void EngineMainWindow::refreshStatusBar() {
     });
 }
 
-void EngineMainWindow::showMessage(const AStr& text) {
-    lastMessage_ = text;
+void EngineMainWindow::showMessage(const AStr& text) { ProgramTextSource().show(text); }
+
+void EngineMainWindow::setMessages(const AStr&, const AStr& newest, bool) {
+    messageField_ = newest;
     statusText_.clear();  // the newer text wins
     refreshStatusBar();
 }

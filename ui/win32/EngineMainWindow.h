@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "app/ZBraskLibrary.h"
 #include "batch/Batch.h"
 #include "engine/Window.h"
 #include "engine/WindowViews.h"
@@ -19,7 +20,11 @@
 
 class Application;
 
-class EngineMainWindow final : public ZWindow, public MainWindow, private BatchHost, private WindowViews {
+class EngineMainWindow final : public ZWindow,
+                               public MainWindow,
+                               private BatchHost,
+                               private WindowViews,
+                               private MessagePane {
 public:
     static constexpr DWORD kStyle = 0x52000000;  // visible child, clipped children and siblings
     // The dial-up dialog's two connection buttons.
@@ -34,6 +39,9 @@ public:
     MainPanes& panes() { return panes_; }
     const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
+    // The message pane of the text source; until the window has one, its
+    // newest message goes to the status bar's message field.
+    MessagePane* messagePane() { return this; }
 
     // MainWindow
     MessageLoop::Idle idle() override { return engine_->idle(); }
@@ -54,6 +62,9 @@ private:
     // Lays the panes out again; writes a splitter percentage that changed.
     void relayout(bool writePercentages);
     void writeViewState();
+
+    // MessagePane
+    void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
 
     // WindowViews
     void refreshStatusBar() override;
@@ -88,7 +99,10 @@ private:
     AStr projectPath_;      // the current job's project file; empty while unnamed
     AStr defaultProject_;   // where an unnamed job's project goes when saved
     bool endingByItself_ = false;  // the job's end posted the exit command
-    AStr lastMessage_;
+    // The message field: the newest of the messages shown and the job
+    // messages the engine set (stopping, canceled, a limit reached).
+    AStr messageField_;
+    AStr jobMessageSeen_;
     AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
     DWORD progressTick_ = 0;  // when progress was last painted
 };

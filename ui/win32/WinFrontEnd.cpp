@@ -1,10 +1,12 @@
 #include "ui/win32/WinFrontEnd.h"
 
+#include "app/ZBraskLibrary.h"
 #include "app/shell/Application.h"
 
 WinFrontEnd::WinFrontEnd(HINSTANCE instance, const char* commandLine, int show) : loop_(instance, commandLine, show) {}
 
 WinFrontEnd::~WinFrontEnd() {
+    if (main_ && ProgramTextSource().mainWindow() == main_->messagePane()) ProgramTextSource().setMainWindow(nullptr);
     if (frame_) frame_->setClient(nullptr, nullptr);
     main_.reset();
     frame_.reset();
@@ -24,6 +26,8 @@ MainWindow* WinFrontEnd::createMainWindow(Application& app) {
     loop_.setMainWindowHandle(main->hwnd());
     HWND f = frame->hwnd();
     if (!IsWindowVisible(f) && !IsIconic(f)) ShowWindow(f, app.showCommand());
+    // Dial-up states and the engine's messages reach the window.
+    ProgramTextSource().setMainWindow(main->messagePane());
     frame_ = std::move(frame);
     main_ = std::move(main);
     return main_.get();

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/LanguageFile.h"
+#include "app/ZBraskLibrary.h"
 #include "app/shell/Application.h"
 #include "app/shell/ProgramEntry.h"
 #include "engine/EngineJob.h"
@@ -363,6 +364,12 @@ TEST_F(FrameWindowTest, TheJobShowsInTheStatusBar) {
     EXPECT_EQ("Queued: 0", status(5));
     EXPECT_EQ(0u, status(6).rfind("Time: 0:00:", 0)) << status(6);
     EXPECT_EQ("The download is complete.", status(7));
+    // The window is the text source's message pane: a dial-up state shown
+    // after the job's end is the newest message, and a repeat keeps it.
+    ProgramTextSource().status(28);
+    EXPECT_EQ("Connected.", status(7));
+    ProgramTextSource().status(28);
+    EXPECT_EQ("Connected.", status(7));
 }
 
 TEST_F(FrameWindowTest, TheTreeFileReadAndWrittenIsSaidInTheStatusBar) {

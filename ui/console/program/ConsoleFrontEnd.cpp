@@ -1,5 +1,7 @@
 #include "ui/console/program/ConsoleFrontEnd.h"
 
+#include "app/ZBraskLibrary.h"
+
 namespace {
 
 // The application's idle step, then the main window's look at the run.
@@ -20,11 +22,16 @@ private:
 
 }  // namespace
 
-ConsoleFrontEnd::~ConsoleFrontEnd() { main_.reset(); }
+ConsoleFrontEnd::~ConsoleFrontEnd() {
+    if (main_ && ProgramTextSource().mainWindow() == main_->messagePane()) ProgramTextSource().setMainWindow(nullptr);
+    main_.reset();
+}
 
 MainWindow* ConsoleFrontEnd::createMainWindow(Application& app) {
     main_ = std::make_unique<ConsoleMainWindow>(app, queue_, loop_, codePage_);
     main_->setUpdateRun(updateRun_);
+    // Dial-up states and the engine's messages reach the terminal.
+    ProgramTextSource().setMainWindow(main_->messagePane());
     ConsoleMainWindow::catchInterrupts();
     return main_.get();
 }

@@ -10,6 +10,7 @@
 
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
+#include "app/ZBraskLibrary.h"
 #include "app/shell/Application.h"
 #include "engine/JobFolder.h"
 #include "engine/LocalPath.h"
@@ -79,31 +80,39 @@ std::string FileInTheWay(const std::string& path, const std::string& top) {
     return {};
 }
 
-// A status the server refused, or the error of the last try in words;
+// Why a file ended unstored, in the terminal's encoding: the program's
+// words for the error (the error text of its code), else those of the
+// server or the internet library ("404 Not Found", "Connection refused");
 // for a file that could not be written, where it was to go.
 std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const ConsoleOutput& out) {
     const auto code = static_cast<uint32_t>(n.lastError);
-    if (code == ThreadData::kRefused) return "refused by the server";
-    if (code == ThreadData::kNoBody) return "the server sent no data";
-    if (code == ThreadData::kUnaskedPart) return "the server sent only a part of the file, which was not asked for";
-    if (code == ThreadData::kSizeLimit) return "cut by the size limit";
+    const AStr theirs = engine.failureWords(&n);
+    if (code == ThreadData::kRefused)
+        return theirs.empty() ? out.say(kTextRefused) : out.say(kTextServerAnswered, theirs.c_str());
+    if (code == ThreadData::kNoBody) return out.say(kTextNoBody);
+    if (code == ThreadData::kUnaskedPart) return out.say(kTextUnaskedPart);
+    if (code == ThreadData::kSizeLimit) return out.say(kTextSizeLimit);
+    const LangWithError& lang = ProgramLanguage();
+    const bool ownText = !lang.text(static_cast<long long>(n.lastError) + 50).empty();
+    const AStr words = ownText || theirs.empty() ? lang.errorText(n.lastError) : theirs;
     // The number too, unless the words are only the number again.
-    const AStr words = ProgramLanguage().errorText(n.lastError);
-    std::string number = words == NumberedErrorText(n.lastError) ? "" : " [error " + std::to_string(n.lastError) + "]";
+    std::string number = words == NumberedErrorText(n.lastError) ? "" : out.say(kTextErrorNumber, n.lastError);
+    // The library's words are not in the language's code page.
+    std::string shown = ownText || theirs.empty() ? out.fromCodePage(words.view()) : std::string(words.c_str());
     if (LocalError(n)) {
         std::string path = LocalPathOf(n, engine);
         if (!path.empty()) {
-            int shown = n.lastError;
+            int why = n.lastError;
             if (code == 3) {
                 if (std::string file = FileInTheWay(path, engine.outputFolder().c_str()); !file.empty()) {
                     path = file;
-                    shown = platform::FolderLock::kNotAFolder;
+                    why = platform::FolderLock::kNotAFolder;
                 }
             }
-            return "cannot write " + path + ": " + out.fromCodePage(ProgramLanguage().errorText(shown).view()) + number;
+            return out.say(kTextCannotWrite, path.c_str(), out.fromCodePage(lang.errorText(why).view()).c_str()) + number;
         }
     }
-    return out.fromCodePage(words.view()) + number;
+    return shown + number;
 }
 
 // At most this many of them are named when a job ends.
@@ -171,12 +180,11 @@ void ConsoleMainWindow::jobEnded() {
         worsen(kSomeFailed);
         // Which files, so that the user need not search the copy for them.
         for (size_t i = 0; i < left.size() && i < kUnfinishedShown; ++i)
-            out_.line("Not stored: " + std::string(nodeUrl(left[i]).c_str()) + " (" +
-                      WhyNotStored(*left[i], *engine_, out_) + ")");
+            out_.line(out_.say(kTextNotStored, nodeUrl(left[i]).c_str(), WhyNotStored(*left[i], *engine_, out_).c_str()));
         for (const ToBeOpenTN* n : left)
             if (LocalError(*n)) worsen(kCannotWrite);
         if (left.size() > kUnfinishedShown)
-            out_.line("... and " + std::to_string(left.size() - kUnfinishedShown) + " more not stored");
+            out_.line(out_.say(kTextMoreNotStored, static_cast<unsigned>(left.size() - kUnfinishedShown)));
     }
 }
 
@@ -272,7 +280,7 @@ bool ConsoleMainWindow::startTimer(int id, uint32_t periodMs) {
 
 void ConsoleMainWindow::stopTimer(int id) { loop_.killTimer(static_cast<uint32_t>(id)); }
 
-void ConsoleMainWindow::showMessage(const AStr& text) { out_.message(text.view()); }
+void ConsoleMainWindow::showMessage(const AStr& text) { ProgramTextSource().show(text); }
 
 void ConsoleMainWindow::showStatusText(const AStr& text) { out_.note(text.view(), platform::TickCount()); }
 
@@ -308,17 +316,23 @@ void ConsoleMainWindow::finish() {
     AStr project = projectPath_.empty() ? defaultProject_ : projectPath_;
     int r = engine_->saveProject(project.c_str());
     AStr folder = engine_->outputFolder();
-    std::fprintf(stderr, "Stored copy: %s\n", folder.c_str());
+    out_.line(out_.say(kTextStoredCopy, folder.c_str()));
     if (r == 0) {
-        std::fprintf(stderr, "Start page:  %s/start.htm\n", folder.c_str());
-        std::fprintf(stderr, "Project:     %s\n", project.c_str());
+        out_.line(out_.say(kTextStartPage, (std::string(folder.c_str()) + "/start.htm").c_str()));
+        out_.line(out_.say(kTextProject, project.c_str()));
         // The program's own path: it need not be on the user's PATH.
-        std::fprintf(stderr, "Continue with:  %szbrask /f \"%s\"\n", ProgramFolder().c_str(), project.c_str());
-        std::fprintf(stderr, "Refresh with:   %szbrask --update \"%s\"\n", ProgramFolder().c_str(), project.c_str());
-    } else {
+        std::string command = std::string(ProgramFolder().c_str()) + "zbrask ";
+        std::string quoted = std::string("\"") + project.c_str() + "\"";
+        out_.line(out_.say(kTextContinueWith, (command + "/f " + quoted).c_str()));
+        out_.line(out_.say(kTextRefreshWith, (command + "--update " + quoted).c_str()));
+    } else if (r > 0) {
         // In words, with the system's reason where there is one.
-        std::string why = r > 0 ? ": " + out_.fromCodePage(ProgramLanguage().errorText(r).view()) : "";
-        std::fprintf(stderr, "The project could not be saved at %s%s [error %d]\n", project.c_str(), why.c_str(), r);
+        out_.line(out_.say(kTextProjectNotSaved, project.c_str(),
+                           out_.fromCodePage(ProgramLanguage().errorText(r).view()).c_str(), r));
+    } else {
+        out_.line(out_.say(kTextProjectNotSavedNoReason, project.c_str(), r));
+    }
+    if (r != 0) {
         // A full disk says why already.
         if (status_ != kDiskFull) worsen(kCannotWrite);
     }

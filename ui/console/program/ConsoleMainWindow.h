@@ -36,6 +36,8 @@ public:
     void setUpdateRun(bool on) { updateRun_ = on; }
 
     Window& engine() { return *engine_; }
+    // The message pane of the text source: the terminal's output.
+    MessagePane* messagePane() { return &out_; }
     // After each idle step of the program: a pending interrupt, the end of
     // a job, and the end of the run, which quits the loop.
     void afterIdle();
@@ -72,6 +74,7 @@ private:
     // The status line is redrawn from the idle step.
     void refreshStatusBar() override {}
     void refreshThreadView() override {}
+    // Through the program's message history, as the text source's own.
     void showMessage(const AStr& text) override;
     void showStatusText(const AStr& text) override;
     void showProgress(const AStr& text) override;

@@ -6,15 +6,23 @@
 #include <string>
 #include <vector>
 
+#include "app/ApplicationProfile.h"
 #include "app/CommandLine.h"
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
 #include "app/shell/ProgramEntry.h"
 #include "batch/Batch.h"
 #include "platform/File.h"
+#include "ui/console/ConsoleOutput.h"
 #include "ui/console/program/ConsoleFrontEnd.h"
 
 namespace {
+
+// Said in English: there is no catalogue to take the words from.
+std::string NoCatalogue() {
+    return "zbrask: no language catalogue (zbenu.lng) in " + std::string(ProgramFolder().c_str()) +
+           ": the messages will be empty\n";
+}
 
 // The arguments as one command line, quoted where the splitting needs it.
 std::string JoinArguments(const std::vector<std::string>& args) {
@@ -27,13 +35,15 @@ std::string JoinArguments(const std::vector<std::string>& args) {
     return line;
 }
 
-const char kUsage[] =
-    "usage: zbrask /url URL          mirror a site into a folder here\n"
-    "       zbrask /f project.zbp    continue a saved job (what is missing is fetched)\n"
-    "       zbrask --update project.zbp\n"
-    "                                refresh a saved job (every stored file asked again)\n"
-    "       zbrask /auto             run the stored batch (from its start time)\n"
-    "       zbrask a.zbp b.zbp ...   run these projects one after the other\n";
+// The usage in the terminal's encoding, in the language the settings
+// name. Without a catalogue there are no texts: then where it is missing.
+std::string Usage() {
+    (void)LoadLanguageOfSettings(ApplicationProfile());
+    const LangWithError& lang = ProgramLanguage();
+    if (!lang.module()) return NoCatalogue();
+    ConsoleOutput out(stderr, false, lang.module()->codePage());
+    return out.say(kTextUsage);
+}
 
 // A list of projects replaces the stored batch: a stray word (an option,
 // a mistyped name) must not, so every entry has to name a project file.
@@ -54,17 +64,22 @@ int main(int argc, char** argv) {
                                                                                    : run.kind == RunRequest::Auto ||
                                                                                          run.kind == RunRequest::Batch;
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(Usage().c_str(), stdout);
         return 0;
     }
     if (run.kind == RunRequest::Batch) {
         if (const std::string* missing = FirstMissingProject(run)) {
-            std::fprintf(stderr, "zbrask: no project file %s\n%s", missing->c_str(), kUsage);
+            std::string usage = Usage();
+            if (ProgramLanguage().module()) {
+                ConsoleOutput out(stderr, false, ProgramLanguage().module()->codePage());
+                std::fprintf(stderr, "%s\n", out.say(kTextNoProjectFile, missing->c_str()).c_str());
+            }
+            std::fputs(usage.c_str(), stderr);
             return 64;
         }
     }
     if (!runs && !run.installTime()) {
-        std::fputs(kUsage, stderr);
+        std::fputs(Usage().c_str(), stderr);
         return 64;
     }
     ProgramEntry entry;
@@ -72,9 +87,7 @@ int main(int argc, char** argv) {
     entry.frontEnd = [updateRun] {
         // The program runs without its texts, as the Windows one does; a
         // terminal user is told why every message is missing.
-        if (!ProgramLanguage().module())
-            std::fprintf(stderr, "zbrask: no language catalogue (zbenu.lng) in %s: the messages will be empty\n",
-                         ProgramFolder().c_str());
+        if (!ProgramLanguage().module()) std::fputs(NoCatalogue().c_str(), stderr);
         int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
         return std::make_unique<ConsoleFrontEnd>(codePage, updateRun);
     };
