@@ -50,6 +50,8 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
         if (n.state != StateQueued && n.state != StateLoading) ++settled_;
         views_.updateNode(&n);
     };
+    graph_.showNode = [this](ToBeOpenTN& n) { views_.nodeAdded(&n); };
+    graph_.rebuildViews = [this] { views_.graphReset(); };
 }
 
 Window::~Window() {
@@ -607,6 +609,7 @@ void Window::removeOrphan() {
     // No page names it any more (it has no referrers), so nothing points at it.
     if (n->state == StateQueued) graph_.setState(*n, StateNew);
     forget(n);
+    views_.nodeRemoved(n);
     delete n;
 }
 
@@ -654,6 +657,7 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
         rewriteQueue_.clear();
         deferredRewrites_.clear();
         graph_.clear();
+        views_.graphReset();
         failed_.clear();
         failureWords_.clear();
         pagesRewritten_ = 0;
@@ -815,6 +819,7 @@ int Window::openProject(const char* path) {
     rewriteQueue_.clear();
     deferredRewrites_.clear();
     graph_.clear();
+    views_.graphReset();
     project_.setPath(path);
     if (project_.open(path) != 0) return -1;
     prepareJob();
@@ -823,8 +828,12 @@ int Window::openProject(const char* path) {
     graph_.beginStartUrls();
     for (StrNode* u = project_.urls.first(); u; u = static_cast<StrNode*>(u->next())) graph_.addStartPlace(u->str.view());
     int r = loadTree(graph_, path);
-    // A tree that could not be read leaves no "Reading..." behind.
-    if (r != 0) views_.showStatusText(AStr());
+    // A tree that could not be read leaves no "Reading..." behind, and
+    // views hold nothing of what it read.
+    if (r != 0) {
+        views_.showStatusText(AStr());
+        views_.graphReset();
+    }
     pagesRewritten_ = 0;
     ForEachNode(graph_.root(), [this](const ToBeOpenTN& n) {
         if (isRewritten(n) && !(n.flags & FlagStub) && !isPicture(n)) ++pagesRewritten_;

@@ -20,6 +20,13 @@ public:
     virtual void showMessage(const AStr& text) = 0;
     // A node's display (state, error, title) changed.
     virtual void updateNode(ToBeOpenTN* node) = 0;
+    // A node was made in the graph, under a parent the graph holds already.
+    virtual void nodeAdded(ToBeOpenTN* node) { (void)node; }
+    // A node and everything below it are about to be deleted.
+    virtual void nodeRemoved(ToBeOpenTN* node) { (void)node; }
+    // The whole graph was replaced (a new job, a project opened): views of
+    // it start again from its root, holding no node of before.
+    virtual void graphReset() {}
     // The enabled state of the commands may have changed.
     virtual void updateCommands() = 0;
     // Posts a command to the main window, handled after the current message

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the main window's pictures as BMP files: the toolbar's buttons
-(one strip of 16 x 16 images, magenta where the button face shows) and the
-animation of a running job (a strip of 32 x 24 frames).
+and the views' node icons (strips of 16 x 16 images) and the animation of
+a running job (a strip of 32 x 24 frames); magenta where the background
+shows through.
 
     ui-art.py OUTPUT_FOLDER
 
@@ -54,7 +55,7 @@ class Canvas:
 
     def polygon(self, points, fill, edge=None):
         ys = [p[1] for p in points]
-        for y in range(min(ys), max(ys) + 1):
+        for y in range(min(ys), max(ys) + 1 if fill else min(ys)):
             cross = []
             for (xa, ya), (xb, yb) in zip(points, points[1:] + points[:1]):
                 if (ya <= y < yb) or (yb <= y < ya):
@@ -196,9 +197,82 @@ def toolbar():
 FRAMES = 8
 
 
+NODE_ICONS = 11
+
+
+def node_icon(index):
+    """The file view's icons, in the order of the views' NodeIcon."""
+    c = Canvas(16, 16)
+    def sheet(fill=WHITE):
+        c.polygon([(3, 1), (9, 1), (12, 4), (12, 14), (3, 14)], fill, BLACK)
+        c.line(9, 1, 9, 4, BLACK)
+        c.line(9, 4, 12, 4, BLACK)
+    if index == 0:  # folder
+        c.polygon([(1, 4), (6, 4), (7, 5), (14, 5), (14, 13), (1, 13)], YELLOW, DARK_YELLOW)
+    elif index == 1:  # new: a faint page
+        c.polygon([(3, 1), (9, 1), (12, 4), (12, 14), (3, 14)], None, GREY)
+        c.line(9, 1, 9, 4, GREY)
+        c.line(9, 4, 12, 4, GREY)
+    elif index == 2:  # queued: a page with a clock
+        sheet()
+        c.circle(10, 10, 4.5, WHITE, BLUE)
+        c.line(10, 10, 10, 7, BLUE)
+        c.line(10, 10, 12, 10, BLUE)
+    elif index == 3:  # loading: a page with a green arrow down
+        sheet()
+        c.polygon([(8, 6), (12, 6), (12, 10), (14, 10), (10, 15), (6, 10), (8, 10)], GREEN, DARK_GREEN)
+    elif index == 4:  # done: a page with lines
+        sheet()
+        for y in (6, 8, 10, 12):
+            c.line(5, y, 10, y, GREY)
+    elif index == 5:  # stub: a page with a dashed edge
+        for x in range(3, 13, 2):
+            c.dot(x, 1, GREY)
+            c.dot(x, 14, GREY)
+        for y in range(1, 15, 2):
+            c.dot(3, y, GREY)
+            c.dot(12, y, GREY)
+        c.line(6, 7, 9, 7, BLUE)
+        c.line(6, 9, 9, 9, BLUE)
+    elif index == 6:  # other code page: a page with a blue "A"
+        sheet()
+        c.line(5, 13, 7, 6, BLUE)
+        c.line(7, 6, 9, 13, BLUE)
+        c.line(6, 10, 8, 10, BLUE)
+    elif index == 7:  # skipped: a page crossed out in grey
+        sheet(LIGHT)
+        c.line(2, 2, 13, 13, GREY)
+        c.line(13, 2, 2, 13, GREY)
+    elif index == 8:  # excluded: a red no-entry sign
+        c.circle(7.5, 7.5, 6.5, RED, DARK_RED)
+        c.rect(3, 6, 12, 9, WHITE, WHITE)
+    elif index == 9:  # missing: a page with a question mark
+        sheet()
+        c.line(6, 6, 7, 5, DARK_YELLOW)
+        c.line(7, 5, 9, 5, DARK_YELLOW)
+        c.line(9, 5, 10, 6, DARK_YELLOW)
+        c.line(10, 6, 8, 9, DARK_YELLOW)
+        c.dot(8, 10, DARK_YELLOW)
+        c.dot(8, 12, DARK_YELLOW)
+    elif index == 10:  # failed: a page with a red cross
+        sheet()
+        c.line(5, 6, 10, 12, RED)
+        c.line(6, 6, 11, 12, RED)
+        c.line(10, 6, 5, 12, RED)
+        c.line(11, 6, 6, 12, RED)
+    return c
+
+
+def node_icons():
+    strip = Canvas(16 * NODE_ICONS, 16)
+    for i in range(NODE_ICONS):
+        strip.paste(node_icon(i), 16 * i, 0)
+    return strip
+
+
 def frame(n):
     """A page coming down from the globe into the folder below it."""
-    c = Canvas(32, 24, LIGHT)
+    c = Canvas(32, 24)
     c.circle(6, 6, 5, (120, 180, 255), DARK_BLUE)
     c.line(1, 6, 11, 6, DARK_BLUE)
     c.line(6, 1, 6, 11, DARK_BLUE)
@@ -222,6 +296,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     toolbar().save_bmp(os.path.join(out, "toolbar.bmp"))
     animation().save_bmp(os.path.join(out, "brasking.bmp"))
+    node_icons().save_bmp(os.path.join(out, "nodes.bmp"))
 
 
 if __name__ == "__main__":

@@ -32,6 +32,18 @@ EngineMainWindow::~EngineMainWindow() {
     destroy();
 }
 
+void EngineMainWindow::graphReset() {
+    if (!engine_) {
+        fileView_.clear();
+        return;
+    }
+    // The root named by the project, or by the job's first start URL.
+    std::string label = projectPath_.c_str();
+    if (label.empty() && engine_->project().urls.first()) label = engine_->project().urls.first()->str.c_str();
+    if (label.empty()) label = ProgramLanguage().text(22064).c_str();
+    fileView_.show(engine_->graph().root(), label);
+}
+
 void EngineMainWindow::writeViewState() {
     ApplicationProfile& s = app_.settings();
     (void)s.writeInt(kOptions, "iCurTab", layout_.tab());
@@ -51,6 +63,7 @@ bool EngineMainWindow::create(HWND frame) {
     GetClientRect(frame, &r);
     if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
     if (!panes_.create(hwnd(), [](int id) { return std::string(ProgramLanguage().text(id).c_str()); })) return false;
+    fileView_.attach(panes_.fileView(), &app_.start().options);
     const ApplicationProfile& s = app_.settings();
     layout_.load(s.readInt(kOptions, "iCurTab", PaneLayout::kFileView),
                  s.readInt(kOptions, "flagsVisibleView", static_cast<int>(PaneLayout::kAllPanes)),
@@ -66,6 +79,7 @@ bool EngineMainWindow::create(HWND frame) {
     Application* app = &app_;
     engine_ = std::make_unique<Window>(static_cast<WindowViews&>(*this), hwnd(), app_.dialUp(), ProgramLanguage(),
                                        std::move(settings), [app] { return app->batchRunner().running(); });
+    graphReset();
     refreshStatusBar();
     relayout(clamped);
     SetFocus(panes_.leftView(layout_));
@@ -246,9 +260,13 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY:
         writeViewState();
         break;
-    case WM_NOTIFY:
-        if (panes_.tools().onNotify(reinterpret_cast<const NMHDR*>(lParam))) return 0;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (fileView_.onNotify(header, result)) return result;
+        if (panes_.tools().onNotify(header)) return 0;
         break;
+    }
     case WM_TIMER:
         if (wParam == static_cast<WPARAM>(BatchRunner::kTimerId)) app_.batchRunner().timerTick();
         return 0;

@@ -15,6 +15,7 @@
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
 #include "ui/panes/PaneLayout.h"
+#include "ui/win32/FileView.h"
 #include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
 
@@ -37,6 +38,7 @@ public:
     bool create(HWND frame);
     const ZStatusBar& statusBar() const { return panes_.statusBar(); }
     MainPanes& panes() { return panes_; }
+    FileView& fileView() { return fileView_; }
     const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
     // The message pane of the text source; until the window has one, its
@@ -72,7 +74,10 @@ private:
     void showMessage(const AStr& text) override;
     void showStatusText(const AStr& text) override;
     void showProgress(const AStr& text) override;
-    void updateNode(ToBeOpenTN*) override {}
+    void updateNode(ToBeOpenTN* node) override { fileView_.nodeChanged(*node); }
+    void nodeAdded(ToBeOpenTN* node) override { fileView_.nodeAdded(*node); }
+    void nodeRemoved(ToBeOpenTN* node) override { fileView_.nodeRemoved(*node); }
+    void graphReset() override;
     void updateCommands() override {}
     Answer askYesNoCancel(const AStr& text) override;
     AStr chooseProjectFile() override;
@@ -93,6 +98,7 @@ private:
 
     Application& app_;
     MainPanes panes_;
+    FileView fileView_;
     PaneLayout layout_;
     RECT band_ = {};  // between toolbar and status bar, as last laid out
     std::unique_ptr<Window> engine_;

@@ -1,0 +1,161 @@
+#include "ui/win32/FileView.h"
+
+#include <cstring>
+
+#include "site/ToBeOpenTN.h"
+#include "ui/panes/NodeLook.h"
+
+FileView::~FileView() {
+    if (icons_) ImageList_Destroy(icons_);
+}
+
+void FileView::attach(HWND tree, const ProgramOptions* options) {
+    tree_ = tree;
+    options_ = options;
+    // Magenta is where the view's background shows through.
+    icons_ = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconsBitmapId), 16, 0,
+                                  RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    if (icons_) SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons_));
+}
+
+void FileView::clear() {
+    clearing_ = true;
+    SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    clearing_ = false;
+    items_.clear();
+    root_ = nullptr;
+}
+
+void FileView::show(ToBeOpenTN& root, const std::string& label) {
+    clear();
+    root_ = &root;
+    rootLabel_ = label;
+    HTREEITEM item = insert(root, TVI_ROOT, TVI_LAST);
+    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+HTREEITEM FileView::insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after) {
+    TVINSERTSTRUCTA ins = {};
+    ins.hParent = parent;
+    ins.hInsertAfter = after;
+    // Text, icon and button are asked for when the item is drawn, so a
+    // change of the node needs only a repaint.
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
+    ins.item.pszText = LPSTR_TEXTCALLBACKA;
+    ins.item.iImage = I_IMAGECALLBACK;
+    ins.item.iSelectedImage = I_IMAGECALLBACK;
+    ins.item.cChildren = I_CHILDRENCALLBACK;
+    ins.item.lParam = reinterpret_cast<LPARAM>(&node);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+    if (item) items_[&node] = item;
+    return item;
+}
+
+void FileView::fillChildren(ToBeOpenTN& node, HTREEITEM item) {
+    if (SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))) return;
+    SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
+    for (ToBeOpenTN* c = node.firstChild(); c; c = c->nextSibling()) insert(*c, item, TVI_LAST);
+    SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+}
+
+bool FileView::opened(HTREEITEM item) const {
+    UINT state = static_cast<UINT>(SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDEDONCE));
+    return (state & TVIS_EXPANDEDONCE) != 0;
+}
+
+void FileView::repaint(HTREEITEM item) const {
+    // The control takes the item in the rectangle it fills.
+    RECT r = {};
+    std::memcpy(&r, &item, sizeof item);
+    if (SendMessageA(tree_, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r))) InvalidateRect(tree_, &r, FALSE);
+}
+
+HTREEITEM FileView::itemOf(const ToBeOpenTN& node) const {
+    auto it = items_.find(&node);
+    return it == items_.end() ? nullptr : it->second;
+}
+
+ToBeOpenTN* FileView::selected() const {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return nullptr;
+    TVITEMA it = {};
+    it.mask = TVIF_PARAM;
+    it.hItem = item;
+    if (!SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
+    return reinterpret_cast<ToBeOpenTN*>(it.lParam);
+}
+
+void FileView::nodeChanged(ToBeOpenTN& node) {
+    if (HTREEITEM item = itemOf(node)) {
+        repaint(item);
+        return;
+    }
+    nodeAdded(node);  // a node not announced when made (a picture) shows once it changes
+}
+
+void FileView::nodeAdded(ToBeOpenTN& node) {
+    if (!root_ || itemOf(node)) return;
+    ToBeOpenTN* parent = node.parentNode();
+    HTREEITEM parentItem = parent ? itemOf(*parent) : nullptr;
+    if (!parentItem) return;
+    // A branch never opened makes its items when it opens; it may need its
+    // button now.
+    if (!opened(parentItem) &&
+        !SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parentItem))) {
+        repaint(parentItem);
+        return;
+    }
+    // In name order, behind the nearest earlier sibling that has an item.
+    HTREEITEM after = TVI_FIRST;
+    for (Node* p = node.prev(); p; p = p->prev()) {
+        if (HTREEITEM i = itemOf(*static_cast<ToBeOpenTN*>(p))) {
+            after = i;
+            break;
+        }
+    }
+    insert(node, parentItem, after);
+}
+
+void FileView::nodeRemoved(ToBeOpenTN& node) {
+    if (HTREEITEM item = itemOf(node)) SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+}
+
+bool FileView::onNotify(const NMHDR* header, LRESULT& result) {
+    if (header->hwndFrom != tree_) return false;
+    result = 0;
+    switch (header->code) {
+    case TVN_GETDISPINFOA: {
+        auto* info = const_cast<NMTVDISPINFOA*>(reinterpret_cast<const NMTVDISPINFOA*>(header));
+        auto* node = reinterpret_cast<ToBeOpenTN*>(info->item.lParam);
+        if (!node) return true;
+        if (info->item.mask & TVIF_TEXT) {
+            ProgramOptions defaults;
+            text_ = node == root_ ? rootLabel_ : std::string(FileViewText(*node, options_ ? *options_ : defaults).c_str());
+            info->item.pszText = text_.data();
+        }
+        if (info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
+            int icon = static_cast<int>(node == root_ ? NodeIcon::Folder : IconOf(*node));
+            info->item.iImage = icon;
+            info->item.iSelectedImage = icon;
+        }
+        if (info->item.mask & TVIF_CHILDREN) info->item.cChildren = node->firstChild() ? 1 : 0;
+        return true;
+    }
+    case TVN_ITEMEXPANDINGA: {
+        auto* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+        if (tv->action & TVE_EXPAND) {
+            if (auto* node = reinterpret_cast<ToBeOpenTN*>(tv->itemNew.lParam)) fillChildren(*node, tv->itemNew.hItem);
+        }
+        return true;
+    }
+    case TVN_DELETEITEMA: {
+        // Every item deleted, with the branch of a deleted node.
+        auto* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+        if (!clearing_) items_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The file view: the link graph as a tree, one item a node, each with the
+// icon of its state and the text the program options choose. Items are
+// made when their branch first opens, so a graph of any size shows at
+// once; while a job runs, a node that changes repaints its own item and a
+// node made under an open branch appears in its place, nothing else.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <unordered_map>
+
+#include "app/ProgramOptions.h"
+
+class ToBeOpenTN;
+
+class FileView {
+public:
+    static constexpr int kIconsBitmapId = 102;
+
+    FileView() = default;
+    FileView(const FileView&) = delete;
+    FileView& operator=(const FileView&) = delete;
+    ~FileView();
+
+    // tree: the tree-view control to fill; options: what the texts show.
+    void attach(HWND tree, const ProgramOptions* options);
+    HWND hwnd() const { return tree_; }
+
+    // Shows root's graph from the start: the root's item, selected, with
+    // its children; label: the root's text.
+    void show(ToBeOpenTN& root, const std::string& label);
+    // Forgets every node (the graph is about to be replaced or was).
+    void clear();
+
+    // The engine's news.
+    void nodeChanged(ToBeOpenTN& node);
+    void nodeAdded(ToBeOpenTN& node);
+    void nodeRemoved(ToBeOpenTN& node);
+
+    // The tree view's notifications; true when it was one of this view's.
+    bool onNotify(const NMHDR* header, LRESULT& result);
+
+    // The node of the selected item, or null.
+    ToBeOpenTN* selected() const;
+    // The item of a node, or null while its branch never opened.
+    HTREEITEM itemOf(const ToBeOpenTN& node) const;
+    size_t itemCount() const { return items_.size(); }
+
+private:
+    HTREEITEM insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after);
+    void fillChildren(ToBeOpenTN& node, HTREEITEM item);
+    bool opened(HTREEITEM item) const;
+    void repaint(HTREEITEM item) const;
+
+    HWND tree_ = nullptr;
+    HIMAGELIST icons_ = nullptr;
+    const ProgramOptions* options_ = nullptr;
+    ToBeOpenTN* root_ = nullptr;
+    std::string rootLabel_;
+    std::unordered_map<const ToBeOpenTN*, HTREEITEM> items_;
+    std::string text_;  // the text last handed to the control, kept until it asks again
+    bool clearing_ = false;
+};
