@@ -769,9 +769,11 @@ int Window::openProject(const char* path) {
     jobStartTick_ = 0;
     failed_.clear();
     setState(kIdle);
-    graphChanged_ = false;
-    straysPending_ = r == 0 && graph_.counters.savedWhileRunning == 1;
-    (void)r;  // a missing tree file is a job that starts afresh
+    // What a damaged tree file held is kept, and is written again beside
+    // the damaged one that was moved aside; a missing tree file is a job
+    // that starts afresh.
+    graphChanged_ = r == kTreeDamaged;
+    straysPending_ = r >= 0 && graph_.counters.savedWhileRunning == 1;
     return 0;
 }
 
