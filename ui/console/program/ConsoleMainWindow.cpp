@@ -218,6 +218,12 @@ bool ConsoleMainWindow::startUrl(const char* url) {
     unnamed_ = true;
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '/');
     defaultProject_ = job.project;
+    // The same URL again is the same job: what it has is kept, and what is
+    // missing fetched.
+    if (job.continues) {
+        out_.line("Continuing the job of " + std::string(job.project.c_str()));
+        return openProject(job.project.c_str());
+    }
     // Named and written at its start, as at its end: a run killed half-way
     // leaves the project to continue.
     engine_->newJob(url, job.folder.c_str(), job.project.c_str());
