@@ -121,7 +121,9 @@ void settleDamaged(LinkGraph& graph, ToBeOpenTN* cut, const std::vector<ExtractN
         ToBeOpenTN* n = stack.back();
         stack.pop_back();
         for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->isRoot() || n->state != StateDone) continue;
+        // Stored: done, or rewritten and so back to new.
+        const bool stored = (n->flags & FlagReceived) && (n->state == StateDone || n->state == StateNew);
+        if (n->isRoot() || !stored) continue;
         if (n == cut) {
             n->state = StateFailed;
             continue;

@@ -426,7 +426,7 @@ TEST_F(TreeFileTest, RandomBytesNeverCrash) {
 }
 
 TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
-    // index links to a, b and c; a links to b; aa is queued. In name order
+    // index links to a, b and c; a links to b and c; aa is queued. In name order
     // the host's children are a, aa, b, c, index: c's record is the last
     // but one.
     ToBeOpenTN* a = g.findOrCreate("http://h.test/a.html", 1, false);
@@ -438,12 +438,13 @@ TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
     addLink(index, b, "b.gif");
     addLink(index, c, "link-to-c");
     addLink(a, b, "b.gif");
-    for (ToBeOpenTN* n : {a, b, c, index}) {
-        n->state = StateDone;
-        n->flags = FlagReceived | FlagRewritten;
+    addLink(a, c, "c.html");
+    // Stored pages are new again once rewritten; a picture stays done.
+    for (ToBeOpenTN* n : {a, c, index}) n->flags = FlagReceived | FlagRewritten;
+    b->state = StateDone;
+    b->flags = FlagReceived | FlagPicture;
+    for (ToBeOpenTN* n : {a, b, c, index})
         n->savedFile = localPathForm(std::string("h.test/") + std::string(n->name.view()));
-    }
-    b->flags |= FlagPicture;
     c->title = "TITLE-C";
     ToBeOpenTN* d = g.findOrCreate("http://h.test/aa.html", 1, false);  // queued, not fetched yet
     g.setState(*d, StateQueued);
@@ -460,19 +461,21 @@ TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
     };
 
     {
-        // Cut in c's own fields: c goes, index asks again for what it links.
+        // Cut in c's own fields: c goes, and a, which links to it, is asked
+        // again to find it.
         LinkGraph back(policy);
         ASSERT_EQ(load(back, f.substr(0, at("TITLE-C"))), kTreeDamaged);
         EXPECT_EQ(consistency(back), "");
         EXPECT_EQ(state(back, "http://h.test/c.html"), -1);
-        EXPECT_EQ(state(back, "http://h.test/a.html"), StateDone);
+        EXPECT_EQ(state(back, "http://h.test/a.html"), StateQueued);
+        EXPECT_EQ(back.find("http://h.test/a.html")->links.count(), 2u);
         EXPECT_EQ(state(back, "http://h.test/b.gif"), StateDone);
         EXPECT_EQ(state(back, "http://h.test/aa.html"), StateQueued);
         // index comes after c: it went with the damage, and the start URL's
         // record that led to it too.
         EXPECT_EQ(state(back, "http://h.test/index.html"), -1);
         EXPECT_TRUE(back.root().links.empty());
-        EXPECT_EQ(back.counters.queuedFiles, 1u);
+        EXPECT_EQ(back.counters.queuedFiles, 2u);
         EXPECT_EQ(back.counters.queuedPictures, 0u);
         EXPECT_TRUE(back.find("http://h.test/b.gif")->referrers.contains(back.find("http://h.test/a.html")));
     }
@@ -487,8 +490,8 @@ TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
         EXPECT_EQ(bi->state, StateFailed);
         EXPECT_EQ(bi->savedFile, localPathForm("h.test/index.html"));
         EXPECT_EQ(bi->links.count(), 2u);
-        EXPECT_EQ(state(back, "http://h.test/c.html"), StateDone);
-        EXPECT_TRUE(back.find("http://h.test/c.html")->referrers.empty());
+        EXPECT_EQ(state(back, "http://h.test/c.html"), StateNew);
+        EXPECT_EQ(back.find("http://h.test/c.html")->referrers.count(), 1u);
         EXPECT_EQ(back.find("http://h.test/a.html")->referrers.count(), 1u);
         EXPECT_EQ(back.root().links.count(), 1u);
     }
@@ -500,7 +503,8 @@ TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
         LinkGraph back(policy);
         ASSERT_EQ(load(back, bad), kTreeDamaged);
         EXPECT_EQ(consistency(back), "");
-        EXPECT_EQ(state(back, "http://h.test/c.html"), StateDone);
+        EXPECT_EQ(state(back, "http://h.test/index.html"), StateFailed);
+        EXPECT_EQ(state(back, "http://h.test/c.html"), StateNew);
     }
 }
 
