@@ -87,6 +87,9 @@ std::string FileInTheWay(const std::string& path, const std::string& top) {
 // for a file that could not be written, where it was to go.
 std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const ConsoleOutput& out) {
     const auto code = static_cast<uint32_t>(n.lastError);
+    // Left so by an earlier run and not tried again in this one: the tree
+    // file keeps no error.
+    if (code == 0) return n.state == StateMissing ? "missing since an earlier run" : "failed in an earlier run";
     if (code == ThreadData::kRefused) return "refused by the server";
     if (code == ThreadData::kNoBody) return "the server sent no data";
     if (code == ThreadData::kUnaskedPart) return "the server sent only a part of the file, which was not asked for";
