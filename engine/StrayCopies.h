@@ -21,7 +21,8 @@ public:
     // After a tree file written while downloads ran: the files at the
     // places of queued nodes without a copy, and the temporary files beside
     // them that are no node's partial data, go. Every file a node knows
-    // stays.
+    // stays, and so does the file of a node the tree does not have yet
+    // (found and fetched after its last write): its new copy is numbered.
     static void removeForQueued(const LinkGraph& graph, uint32_t outputFlags);
 
     // After a damaged tree file: every file the graph knows now is kept

@@ -268,5 +268,5 @@ private:
     uint32_t saveCount_ = 0;
     uint32_t saveCostUs_ = 0;       // the least of them
     bool straysPending_ = false;    // stray copies removed at the next start
-    StrayCopies strays_;
+    StrayCopies strays_;            // the copies of nodes lost with a damaged tree file
 };
