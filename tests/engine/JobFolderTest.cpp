@@ -9,11 +9,16 @@
 
 #include "app/ApplicationProfile.h"
 #include "engine/JobFolder.h"
+#include "platform/File.h"
 #include "site/Project.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char kSep = platform::kPathSep;
+
+std::string str(const AStr& s) { return s.c_str(); }
 
 struct Base {
     fs::path folder = fs::path(ZB_BINARY_DIR) / "testtmp" / ("jobfolder-" + std::to_string(std::random_device{}()));
@@ -23,10 +28,15 @@ struct Base {
         fs::remove_all(folder, ec);
     }
     AStr path() const { return AStr(folder.string()); }
-    std::string at(const std::string& rel) const { return (folder / rel).string(); }
+    // base + separator + rel, with rel's "/" in the platform's form.
+    std::string at(std::string rel) const {
+        for (char& c : rel)
+            if (c == '/') c = kSep;
+        return folder.string() + kSep + rel;
+    }
     // The project a job for url leaves when it starts.
     void saveJob(const std::string& url) const {
-        UnnamedJob job = UnnamedJobFor(url, path(), '/');
+        UnnamedJob job = UnnamedJobFor(url, path(), kSep);
         fs::create_directories(job.folder.c_str());
         Project p{ApplicationProfile()};
         p.urls.add(AStr(url));
@@ -52,9 +62,9 @@ TEST(JobFolder, SameStartUrlComparesTheEnteredForm) {
 
 TEST(JobFolder, AFreshHostTakesItsOwnFolder) {
     Base b;
-    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), '/');
-    EXPECT_EQ(job.folder, b.at("h.test").c_str());
-    EXPECT_EQ(job.project, b.at("h.test/h.test.zbp").c_str());
+    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), kSep);
+    EXPECT_EQ(str(job.folder), b.at("h.test"));
+    EXPECT_EQ(str(job.project), b.at("h.test/h.test.zbp"));
     EXPECT_FALSE(job.continues);
 }
 
@@ -63,29 +73,29 @@ TEST(JobFolder, AFolderWithoutAProjectIsTakenAsBefore) {
     // job's to say when it starts.
     Base b;
     fs::create_directories(b.at("h.test/h.test"));
-    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), '/');
-    EXPECT_EQ(job.folder, b.at("h.test").c_str());
+    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), kSep);
+    EXPECT_EQ(str(job.folder), b.at("h.test"));
     EXPECT_FALSE(job.continues);
 }
 
 TEST(JobFolder, TheSameUrlContinuesItsJobAndOthersGetFoldersOfTheirOwn) {
     Base b;
     b.saveJob("http://h.test/a.html");
-    UnnamedJob again = UnnamedJobFor("http://h.test/a.html", b.path(), '/');
+    UnnamedJob again = UnnamedJobFor("http://h.test/a.html", b.path(), kSep);
     EXPECT_TRUE(again.continues);
-    EXPECT_EQ(again.project, b.at("h.test/h.test.zbp").c_str());
+    EXPECT_EQ(str(again.project), b.at("h.test/h.test.zbp"));
 
-    UnnamedJob other = UnnamedJobFor("http://h.test/b.html", b.path(), '/');
+    UnnamedJob other = UnnamedJobFor("http://h.test/b.html", b.path(), kSep);
     EXPECT_FALSE(other.continues);
-    EXPECT_EQ(other.project, b.at("h.test-2/h.test-2.zbp").c_str());
+    EXPECT_EQ(str(other.project), b.at("h.test-2/h.test-2.zbp"));
     b.saveJob("http://h.test/b.html");
     b.saveJob("http://h.test/c.html");
 
-    UnnamedJob third = UnnamedJobFor("http://h.test/c.html", b.path(), '/');
+    UnnamedJob third = UnnamedJobFor("http://h.test/c.html", b.path(), kSep);
     EXPECT_TRUE(third.continues);
-    EXPECT_EQ(third.project, b.at("h.test-3/h.test-3.zbp").c_str());
-    EXPECT_TRUE(UnnamedJobFor("http://h.test/b.html", b.path(), '/').continues);
-    EXPECT_EQ(UnnamedJobFor("http://h.test/d.html", b.path(), '/').project, b.at("h.test-4/h.test-4.zbp").c_str());
+    EXPECT_EQ(str(third.project), b.at("h.test-3/h.test-3.zbp"));
+    EXPECT_TRUE(UnnamedJobFor("http://h.test/b.html", b.path(), kSep).continues);
+    EXPECT_EQ(str(UnnamedJobFor("http://h.test/d.html", b.path(), kSep).project), b.at("h.test-4/h.test-4.zbp"));
 }
 
 TEST(JobFolder, AProjectOfSeveralStartUrlsIsAnotherJob) {
@@ -95,9 +105,9 @@ TEST(JobFolder, AProjectOfSeveralStartUrlsIsAnotherJob) {
     p.urls.add("http://h.test/a.html");
     p.urls.add("http://h.test/b.html");
     ASSERT_EQ(p.save(b.at("h.test/h.test.zbp").c_str()), 0);
-    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), '/');
+    UnnamedJob job = UnnamedJobFor("http://h.test/a.html", b.path(), kSep);
     EXPECT_FALSE(job.continues);
-    EXPECT_EQ(job.folder, b.at("h.test-2").c_str());
+    EXPECT_EQ(str(job.folder), b.at("h.test-2"));
 }
 
 }  // namespace
