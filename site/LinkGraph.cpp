@@ -381,6 +381,17 @@ void LinkGraph::restorePriorities() {
     });
 }
 
+void LinkGraph::recountQueue() {
+    counters.queuedFiles = counters.queuedPictures = 0;
+    std::vector<const ToBeOpenTN*> stack{&root_};
+    while (!stack.empty()) {
+        const ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        if (n->state == StateQueued) count(*n, 1);
+        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+    }
+}
+
 void LinkGraph::requeueLoading() {
     constexpr uint32_t kDownloadFlags = 0x1 | 0x4 | 0x10 | 0x400 | 0x800;
     ForEachNode(root_, [this](ToBeOpenTN& n) {
