@@ -32,15 +32,11 @@ bool placeOf(const LinkGraph& graph, const ToBeOpenTN& n, uint32_t outputFlags, 
 // Every copy and partial file a node knows.
 std::unordered_set<std::string> knownFiles(const LinkGraph& graph) {
     std::unordered_set<std::string> known;
-    std::vector<const ToBeOpenTN*> stack{&graph.root()};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->isRoot()) continue;
-        for (const AStr* p : {&n->savedFile, &n->rawFile})
+    ForEachNode(graph.root(), [&](const ToBeOpenTN& n) {
+        if (n.isRoot()) return;
+        for (const AStr* p : {&n.savedFile, &n.rawFile})
             if (!p->empty()) known.insert(key(graph.absolutePath(*p)));
-    }
+    });
     return known;
 }
 
@@ -50,18 +46,14 @@ void StrayCopies::removeForQueued(const LinkGraph& graph, uint32_t outputFlags) 
     if (outputFlags & Mission::kOutputNames83) return;
     const std::unordered_set<std::string> known = knownFiles(graph);
     std::unordered_set<std::string> folders;
-    std::vector<const ToBeOpenTN*> stack{&graph.root()};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-        if (n->isRoot() || n->state != StateQueued || !n->savedFile.empty()) continue;
+    ForEachNode(graph.root(), [&](const ToBeOpenTN& n) {
+        if (n.isRoot() || n.state != StateQueued || !n.savedFile.empty()) return;
         AStr path;
-        if (!placeOf(graph, *n, outputFlags, path)) continue;
+        if (!placeOf(graph, n, outputFlags, path)) return;
         size_t sep = path.rfind(platform::kPathSep);
         if (sep != AStr::npos) folders.insert(std::string(path.left(sep).c_str()));
         if (!known.count(key(path)) && platform::FileExists(path.c_str())) (void)platform::DeleteFile(path.c_str());
-    }
+    });
     // A killed download's temporary file, beside where its copy was to go.
     for (const std::string& folder : folders) {
         for (const std::string& name : platform::FindFiles(folder.c_str(), "~DL~*.TMP")) {

@@ -383,13 +383,9 @@ void LinkGraph::restorePriorities() {
 
 void LinkGraph::recountQueue() {
     counters.queuedFiles = counters.queuedPictures = 0;
-    std::vector<const ToBeOpenTN*> stack{&root_};
-    while (!stack.empty()) {
-        const ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        if (n->state == StateQueued) count(*n, 1);
-        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
-    }
+    ForEachNode(root_, [this](const ToBeOpenTN& n) {
+        if (n.state == StateQueued) count(n, 1);
+    });
 }
 
 void LinkGraph::requeueLoading() {

@@ -106,25 +106,21 @@ void settleDamaged(LinkGraph& graph, ToBeOpenTN* cut, const std::vector<ExtractN
         if (lost.count(l)) delete graph.root().links.remove(l);
         l = next;
     }
-    std::vector<ToBeOpenTN*> stack{&graph.root()};
-    while (!stack.empty()) {
-        ToBeOpenTN* n = stack.back();
-        stack.pop_back();
-        for (ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+    ForEachNode(graph.root(), [&](ToBeOpenTN& n) {
         // Stored: done, or rewritten and so back to new.
-        const bool stored = (n->flags & FlagReceived) && (n->state == StateDone || n->state == StateNew);
-        if (n->isRoot() || !stored) continue;
-        if (n == cut) {
-            n->state = StateFailed;
-            continue;
+        const bool stored = (n.flags & FlagReceived) && (n.state == StateDone || n.state == StateNew);
+        if (n.isRoot() || !stored) return;
+        if (&n == cut) {
+            n.state = StateFailed;
+            return;
         }
-        for (const ExtractNode* l : each<ExtractNode>(n->links)) {
+        for (const ExtractNode* l : each<ExtractNode>(n.links)) {
             if (lost.count(l)) {
-                n->state = StateQueued;
+                n.state = StateQueued;
                 break;
             }
         }
-    }
+    });
     graph.recountQueue();
 }
 
