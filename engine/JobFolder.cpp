@@ -1,7 +1,9 @@
 #include "engine/JobFolder.h"
 
+#include "app/ApplicationProfile.h"
 #include "framework/Url.h"
 #include "platform/File.h"
+#include "site/Project.h"
 
 AStr UnnamedJobFolder(std::string_view url, std::string base, char separator) {
     AStr host = url::hostOfUrl(url);
@@ -18,9 +20,35 @@ AStr UnnamedJobProject(const AStr& folder, char separator) {
     return folder + AStr(std::string(1, separator)) + name + ".zbp";
 }
 
+AStr NumberedJobFolder(const AStr& folder, int n) { return n <= 1 ? folder : folder + AStr::format("-%d", n); }
+
+bool SameStartUrl(std::string_view a, std::string_view b) {
+    // The scheme and the host without case, the rest as it is.
+    auto entered = [](std::string_view u) {
+        AStr e = url::normalizeAddress(url::trimBlanks(u), true);
+        size_t scheme = e.find("://");
+        size_t path = scheme == AStr::npos ? 0 : e.view().find_first_of("/?#", scheme + 3);
+        if (path == std::string_view::npos) path = e.size();
+        return e.left(path).lower() + e.substr(path);
+    };
+    return entered(a) == entered(b);
+}
+
 UnnamedJob UnnamedJobFor(std::string_view url, const AStr& base, char separator) {
-    UnnamedJob job;
-    job.folder = UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : std::string(base.c_str()), separator);
-    job.project = UnnamedJobProject(job.folder, separator);
-    return job;
+    const AStr first =
+        UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : std::string(base.c_str()), separator);
+    // Ends at the first number without a project: there are only so many
+    // files.
+    for (int n = 1;; ++n) {
+        UnnamedJob job;
+        job.folder = NumberedJobFolder(first, n);
+        job.project = UnnamedJobProject(job.folder, separator);
+        if (!platform::FileExists(job.project.c_str())) return job;
+        Project there{ApplicationProfile()};
+        if (there.open(job.project.c_str()) != 0) continue;
+        if (there.urls.count() == 1 && SameStartUrl(there.urls.first()->str.view(), url)) {
+            job.continues = true;
+            return job;
+        }
+    }
 }

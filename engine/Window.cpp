@@ -152,6 +152,7 @@ void Window::onThreadEnd(int status, ThreadData* worker) {
         node->savedFile = graph_.relativePath(worker->savedFile().view());
         node->rawFile = graph_.relativePath(worker->partialFile().view());
         node->codePage = static_cast<uint16_t>(worker->codePage());
+        strays_.stored(graph_, *node);
         if (node->lastError) views_.updateNode(node);
         if (code == 0 && (node->savedFile.empty() || !platform::FileExists(worker->savedFile().c_str()))) {
             int probe = platform::ProbeFile(worker->savedFile().c_str());
@@ -314,6 +315,7 @@ bool Window::linksReady(const ToBeOpenTN& page) const {
 bool Window::startDownload(ToBeOpenTN& node) {
     node.lastError = 0;
     if (node.flags & FlagOtherCodePage) deleteLocalFiles(node);
+    strays_.reclaim(graph_, node);
 
     const ProxySettings& p = settings_.proxy;
     const char* agent = settings_.agent.empty() ? kDefaultAgent : settings_.agent.c_str();
@@ -651,7 +653,7 @@ bool Window::startJob(bool requeue, bool reset, bool clear) {
     }
     if (straysPending_) {
         straysPending_ = false;
-        if (!clear) removeStrays();
+        if (!clear) StrayCopies::removeForQueued(graph_, project_.outputFlags);
     }
     if (clear) {
         rewriteQueue_.clear();
@@ -773,6 +775,7 @@ bool Window::mayRunCommand(uint32_t command) {
 void Window::newJob(const char* url, const char* outputPath, const char* projectPath) {
     folderLock_.release();
     straysPending_ = false;
+    strays_.clear();
     project_.makeNew(ApplicationProfile());
     project_.setPath("");
     project_.urls.clear();
@@ -842,9 +845,14 @@ int Window::openProject(const char* path) {
     failed_.clear();
     failureWords_.clear();
     setState(kIdle);
-    graphChanged_ = false;
-    straysPending_ = r == 0 && graph_.counters.savedWhileRunning == 1;
-    (void)r;  // a missing tree file is a job that starts afresh
+    // What a damaged tree file held is kept, and is written again beside
+    // the damaged one that was moved aside; a missing tree file is a job
+    // that starts afresh.
+    graphChanged_ = r == kTreeDamaged;
+    straysPending_ = r >= 0 && graph_.counters.savedWhileRunning == 1;
+    // The copies of the nodes that went with the damage are still there.
+    if (r == kTreeDamaged) strays_.watch(graph_, project_.outputFlags);
+    else strays_.clear();
     return 0;
 }
 
@@ -947,46 +955,4 @@ void Window::saveWhileRunning() {
     if (!due && !platform::TickPassed(t, lastSaveTick_ + kSaveIntervalMs)) return;
     if (project_.changed()) (void)project_.save(nullptr);
     (void)saveTreeIfChanged();
-}
-
-void Window::removeStrays() {
-    // Short names collide so often that a name proves nothing.
-    if (project_.outputFlags & Mission::kOutputNames83) return;
-    // Every copy and partial file a node knows stays.
-    auto key = [](const AStr& path) {
-#ifdef _WIN32
-        return std::string(path.lower().c_str());
-#else
-        return std::string(path.c_str());
-#endif
-    };
-    std::unordered_set<std::string> known;
-    std::vector<const ToBeOpenTN*> uncopied;
-    ForEachNode(graph_.root(), [&](const ToBeOpenTN& n) {
-        if (n.isRoot()) return;
-        for (const AStr* p : {&n.savedFile, &n.rawFile})
-            if (!p->empty()) known.insert(key(graph_.absolutePath(*p)));
-        if (n.state == StateQueued && n.savedFile.empty()) uncopied.push_back(&n);
-    });
-    std::unordered_set<std::string> folders;
-    for (const ToBeOpenTN* n : uncopied) {
-        AStr url = graph_.urlOf(*n);
-        saving::PlaceRequest req;
-        req.outputFlags = project_.outputFlags;
-        req.url = url.view();
-        req.outputFolder = graph_.outputFolder.view();
-        req.doNotCreate = true;
-        AStr path;
-        if (!saving::localPath(req, path)) continue;
-        size_t sep = path.rfind(platform::kPathSep);
-        if (sep != AStr::npos) folders.insert(std::string(path.left(sep).c_str()));
-        if (!known.count(key(path)) && platform::FileExists(path.c_str())) (void)platform::DeleteFile(path.c_str());
-    }
-    // A killed download's temporary file, beside where its copy was to go.
-    for (const std::string& folder : folders) {
-        for (const std::string& name : platform::FindFiles(folder.c_str(), "~DL~*.TMP")) {
-            AStr path = AStr(folder) + AStr(std::string(1, platform::kPathSep)) + AStr(name);
-            if (!known.count(key(path))) (void)platform::DeleteFile(path.c_str());
-        }
-    }
 }

@@ -18,6 +18,7 @@
 #include "engine/ActiveNode.h"
 #include "engine/OnceList.h"
 #include "engine/PageRewriter.h"
+#include "engine/StrayCopies.h"
 #include "engine/StubPages.h"
 #include "engine/TransferRate.h"
 #include "engine/WindowViews.h"
@@ -217,15 +218,6 @@ private:
     // Writes the tree file of a running job when it is due (see
     // kSaveCostFactor).
     void saveWhileRunning();
-    // After a tree file written while downloads ran (a job killed before
-    // its end): the files that downloads ending after that write left in
-    // the copy, which no node knows, go before the job fetches them again
-    // (else the new copies would take numbered names beside them). Only
-    // the names of queued nodes without a copy, and temporary files that
-    // are no node's partial data, are looked at; with 8.3 names, nothing.
-    // A file of a node that the tree does not know yet (found and fetched
-    // after its last write) stays, and its new copy is numbered.
-    void removeStrays();
     // Shows a tree file that could not be read, and moves it aside.
     void reportDamagedTree(int text, const AStr& path);
     // A limit text, or 0.
@@ -308,5 +300,6 @@ private:
     uint32_t saveCosts_[4] = {};    // what the last writes took, in microseconds
     uint32_t saveCount_ = 0;
     uint32_t saveCostUs_ = 0;       // the least of them
-    bool straysPending_ = false;    // removeStrays at the next start
+    bool straysPending_ = false;    // stray copies removed at the next start
+    StrayCopies strays_;            // the copies of nodes lost with a damaged tree file
 };

@@ -381,6 +381,13 @@ void LinkGraph::restorePriorities() {
     });
 }
 
+void LinkGraph::recountQueue() {
+    counters.queuedFiles = counters.queuedPictures = 0;
+    ForEachNode(root_, [this](const ToBeOpenTN& n) {
+        if (n.state == StateQueued) count(n, 1);
+    });
+}
+
 void LinkGraph::requeueLoading() {
     constexpr uint32_t kDownloadFlags = 0x1 | 0x4 | 0x10 | 0x400 | 0x800;
     ForEachNode(root_, [this](ToBeOpenTN& n) {

@@ -127,6 +127,9 @@ public:
     // queued nodes.
     void rebuildReferrers();
     void restorePriorities();
+    // The queue counters counted from the queued nodes, where the stored
+    // ones cannot be trusted.
+    void recountQueue();
     // Before saving: nodes being fetched go back to the queue (and raise
     // its counters), lose their local copies and the flags of the download.
     void requeueLoading();

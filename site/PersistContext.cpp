@@ -53,11 +53,16 @@ void ReadContext::addTarget(ExtractNode* link, uint32_t id) {
     if (id != 0) targets_.emplace_back(link, id);
 }
 
-void ReadContext::resolveTargets() {
+std::vector<ExtractNode*> ReadContext::resolveTargets() {
     // Stable: of two nodes that claim one id the first read wins.
     std::stable_sort(table_.begin(), table_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [link, id] : targets_) link->target = lookup(id);
+    std::vector<ExtractNode*> unknown;
+    for (auto& [link, id] : targets_) {
+        link->target = lookup(id);
+        if (!link->target) unknown.push_back(link);
+    }
     targets_.clear();
+    return unknown;
 }
 
 ToBeOpenTN* ReadContext::lookup(uint32_t id) const {

@@ -74,13 +74,19 @@ public:
 
     void registerObject(uint32_t id, ToBeOpenTN* node);
     void addTarget(ExtractNode* link, uint32_t id);
-    // Sorts the table and sets every registered link's target.
-    void resolveTargets();
+    // Sorts the table and sets every registered link's target; the links
+    // whose id no node carries.
+    std::vector<ExtractNode*> resolveTargets();
     ToBeOpenTN* lookup(uint32_t id) const;
 
     // Nesting of the node being read.
     bool enter() { return ++depth_ <= kMaxDepth; }
     void leave() { --depth_; }
+
+    // The node whose list of link records broke off in damaged data (its
+    // own fields were read whole); null when none did.
+    void setCutPage(ToBeOpenTN* node) { cutPage_ = node; }
+    ToBeOpenTN* cutPage() const { return cutPage_; }
 
 private:
     uint16_t version_;
@@ -88,4 +94,5 @@ private:
     std::vector<std::pair<uint32_t, ToBeOpenTN*>> table_;
     std::vector<std::pair<ExtractNode*, uint32_t>> targets_;
     int depth_ = 0;
+    ToBeOpenTN* cutPage_ = nullptr;
 };

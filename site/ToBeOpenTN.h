@@ -64,6 +64,10 @@ public:
 
     int write(obwstream& out, WriteContext* ctx) const override;
     int read(ibwstream& in, ReadContext* ctx) override;
+    // The tree file's record in two halves: the fields, then the links and
+    // the children. A failure in the second keeps what was read whole.
+    int readFields(ibwstream& in, ReadContext* ctx);
+    int readLists(ibwstream& in, ReadContext* ctx);
 
     // Graph nodes only ever sit in the child list of another graph node.
     ToBeOpenTN* parentNode() const { return owner() ? static_cast<ToBeOpenTN*>(static_cast<Tree*>(owner())) : nullptr; }
@@ -118,10 +122,6 @@ public:
 private:
     friend class ChildIndex;
     int compareChild(std::string_view a, std::string_view b) const;
-    // The tree file's record in two halves: the fields, then the links and
-    // the children.
-    int readFields(ibwstream& in, ReadContext* ctx);
-    int readLists(ibwstream& in, ReadContext* ctx);
     ToBeOpenTN* walkFind(std::string_view childName);
     void dropFromParentIndex();
 

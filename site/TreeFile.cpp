@@ -1,6 +1,7 @@
 #include "site/TreeFile.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "framework/FileExtension.h"
@@ -9,6 +10,7 @@
 #include "platform/File.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
+#include "site/ExtractList.h"
 #include "site/LocalPaths.h"
 #include "site/PersistContext.h"
 
@@ -90,6 +92,38 @@ int writeTreeFile(const LinkGraph& graph, std::string_view projectPath, bool loa
     return r;
 }
 
+// What damaged data leaves, made whole: the page whose link records broke
+// off is fetched anew (its copy was rewritten by links the graph no longer
+// has), and a stored page whose links lost their targets with the damage
+// is asked again, so that those targets are found once more; a start URL's
+// record that lost its node goes (the start URLs are entered again at the
+// job's start). The queue counters are counted from the nodes that are
+// left.
+void settleDamaged(LinkGraph& graph, ToBeOpenTN* cut, const std::vector<ExtractNode*>& unknown) {
+    std::unordered_set<const ExtractNode*> lost(unknown.begin(), unknown.end());
+    for (ExtractNode* l = graph.root().links.firstLink(); l;) {
+        ExtractNode* next = static_cast<ExtractNode*>(l->next());
+        if (lost.count(l)) delete graph.root().links.remove(l);
+        l = next;
+    }
+    ForEachNode(graph.root(), [&](ToBeOpenTN& n) {
+        // Stored: done, or rewritten and so back to new.
+        const bool stored = (n.flags & FlagReceived) && (n.state == StateDone || n.state == StateNew);
+        if (n.isRoot() || !stored) return;
+        if (&n == cut) {
+            n.state = StateFailed;
+            return;
+        }
+        for (const ExtractNode* l : each<ExtractNode>(n.links)) {
+            if (lost.count(l)) {
+                n.state = StateQueued;
+                break;
+            }
+        }
+    });
+    graph.recountQueue();
+}
+
 }  // namespace
 
 int writeTree(LinkGraph& graph, obwstream& out) { return writeGraph(graph, out, false); }
@@ -114,15 +148,17 @@ int readTree(LinkGraph& graph, ibwstream& in) {
             return -1;
     }
     ReadContext ctx(version, graph.outputFolder);
-    if (graph.root().read(in, &ctx) != 0) {
+    if (graph.root().readFields(in, &ctx) != 0) {
         graph.clear();
         return -1;
     }
-    ctx.resolveTargets();
+    const bool whole = graph.root().readLists(in, &ctx) == 0;
+    std::vector<ExtractNode*> unknown = ctx.resolveTargets();
     graph.counters = c;
+    if (!whole) settleDamaged(graph, ctx.cutPage(), unknown);
     graph.rebuildReferrers();
     graph.restorePriorities();
-    return 0;
+    return whole ? 0 : kTreeDamaged;
 }
 
 int saveTree(LinkGraph& graph, std::string_view projectPath) {
@@ -150,10 +186,10 @@ int loadTree(LinkGraph& graph, std::string_view projectPath) {
     }
     if (r != 0) {
         if (graph.reportError) graph.reportError(kTextTreeLoadFailed, name);
-        return -1;
+        if (r < 0) return -1;
     }
     if (graph.showStatus) graph.showStatus(kTextTreeLoaded);
     if (graph.rebuildViews) graph.rebuildViews();
     if (graph.showStatus) graph.showStatus(kTextTreeShown);
-    return 0;
+    return r;
 }

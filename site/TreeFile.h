@@ -43,8 +43,18 @@ AStr treeFileName(std::string_view projectPath);
 // positions of their links, since their files may be replaced at any
 // moment. For a save while downloads run.
 [[nodiscard]] int writeTreeWhileLoading(const LinkGraph& graph, obwstream& out);
-// Reads versions 1 to 11 into an emptied graph. On any failure the graph
-// is emptied again and the result is -1; a version above 11 is refused.
+// The result of reading a file that breaks off or turns to garbage after
+// its header and root: what was read whole is kept.
+constexpr int kTreeDamaged = 1;
+
+// Reads versions 1 to 11 into an emptied graph: 0 when the whole file was
+// read. -1 when the header or the root's own fields cannot be read, and
+// then the graph is emptied again; a version above 11 is refused. Past
+// them, damage gives kTreeDamaged with every record read whole before it
+// kept, the half-read one dropped and the rest made consistent: targets
+// and referrers, priorities and queue counters; the page whose links broke
+// off is marked failed (so that it is fetched anew) and the stored pages
+// whose links lost their targets are queued again.
 [[nodiscard]] int readTree(LinkGraph& graph, ibwstream& in);
 
 // The save steps: nodes being fetched go back to the queue, their local
@@ -57,6 +67,7 @@ AStr treeFileName(std::string_view projectPath);
 // continued from the last such save. The running downloads, their nodes
 // and their files are not touched, and no status text is shown.
 [[nodiscard]] int saveTreeWhileLoading(const LinkGraph& graph, std::string_view projectPath);
-// The load steps; a failure reports 22036 with the file's name and leaves
-// the graph empty.
+// The load steps: 0, kTreeDamaged or -1 as readTree gives them (-1 also
+// for a file that cannot be opened). Both failures report 22036 with the
+// file's name; after -1 the graph is empty.
 [[nodiscard]] int loadTree(LinkGraph& graph, std::string_view projectPath);

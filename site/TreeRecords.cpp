@@ -34,7 +34,6 @@ int ExtractNode::read(ibwstream& in, ReadContext* ctx) {
               in.readU16(tag) && in.readU16(attribute) && ctx->readFlags(in, flags) && in.readString(refText) &&
               ctx->readRef(in, id);
     if (!ok) return -1;
-    ctx->addTarget(this, id);
     if (v > 6) {
         uint8_t extra = 0;
         if (!in.readU8(extra)) return -1;
@@ -43,6 +42,8 @@ int ExtractNode::read(ibwstream& in, ReadContext* ctx) {
             if (v > 7 && !in.readString(codebase)) return -1;
         }
     }
+    // Only a whole record is kept, and only then is its target looked for.
+    ctx->addTarget(this, id);
     return 0;
 }
 
@@ -120,11 +121,20 @@ int ToBeOpenTN::readFields(ibwstream& in, ReadContext* ctx) {
 
 int ToBeOpenTN::readLists(ibwstream& in, ReadContext* ctx) {
     uint32_t n = 0;
-    if (!ctx->readCount(in, n)) return -1;
+    // Whatever was read whole before damage stays; the half-read record
+    // goes, and the page that lost links is named for the reader to settle.
+    if (!ctx->readCount(in, n)) {
+        ctx->setCutPage(this);
+        return -1;
+    }
     for (uint32_t i = 0; i < n; ++i) {
         ExtractNode* l = new ExtractNode;
+        if (l->read(in, ctx) != 0) {
+            delete l;
+            ctx->setCutPage(this);
+            return -1;
+        }
         links.append(l);
-        if (l->read(in, ctx) != 0) return -1;
     }
     if (!ctx->readCount(in, n)) return -1;
     if (n > 0 && !ctx->enter()) return -1;

@@ -55,6 +55,7 @@ FORMATTED = {
     23020: ["s"], 23021: ["s"], 23022: ["s"], 23023: ["s"], 23024: ["s"],
     23025: ["s", "s", "d"],             # project, the reason, error number
     23026: ["s", "d"],
+    23027: ["s"],                       # the project continued
     23030: ["s"],                       # install-time switch
 }
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,65 @@ std::string firstDifference(const std::string& a, const std::string& b) {
     size_t from = a.rfind('\n', i);
     from = from == std::string::npos ? 0 : from + 1;
     return "[" + a.substr(from, a.find('\n', i) - from) + "] vs [" + b.substr(from, b.find('\n', i) - from) + "]";
+}
+
+std::vector<const ToBeOpenTN*> allNodes(const ToBeOpenTN& root) {
+    std::vector<const ToBeOpenTN*> all, stack{&root};
+    while (!stack.empty()) {
+        const ToBeOpenTN* n = stack.back();
+        stack.pop_back();
+        all.push_back(n);
+        for (const ToBeOpenTN* c = n->firstChild(); c; c = c->nextSibling()) stack.push_back(c);
+    }
+    return all;
+}
+
+// What a loaded graph must be, however damaged its file: every link leads
+// to a node of the graph that names the page among its referrers, every
+// referrer holds a link to its node, and (when counted after damage) the
+// queue counters count no more than is queued. "" or the first fault.
+std::string consistency(const LinkGraph& g, bool counted = true) {
+    std::vector<const ToBeOpenTN*> all = allNodes(g.root());
+    std::set<const ToBeOpenTN*> known(all.begin(), all.end());
+    size_t queued = 0;
+    for (const ToBeOpenTN* n : all) {
+        queued += n->state == StateQueued;
+        for (const ExtractNode* l : each<ExtractNode>(n->links)) {
+            if (!l->target) continue;
+            if (!known.count(l->target)) return "a link of " + std::string(nodeUrl(n).view()) + " leads outside";
+            if (!l->target->referrers.contains(n))
+                return std::string(nodeUrl(l->target).view()) + " misses its referrer " + nodeUrl(n).c_str();
+        }
+        for (const RefFromNode* r : each<RefFromNode>(n->referrers)) {
+            if (!known.count(r->from)) return "a referrer of " + std::string(nodeUrl(n).view()) + " is gone";
+            bool linked = false;
+            for (const ExtractNode* l : each<ExtractNode>(r->from->links)) linked = linked || l->target == n;
+            if (!linked) return std::string(nodeUrl(n).view()) + " has a referrer without a link";
+        }
+    }
+    if (counted && g.counters.queuedFiles + g.counters.queuedPictures > queued) return "the queue counters count too many";
+    return "";
+}
+
+// The names from the root down to a node.
+std::string namePath(const ToBeOpenTN* n) {
+    std::string path;
+    for (; n && !n->isRoot(); n = n->parentNode()) path = std::string(n->name.view()) + '\n' + path;
+    return path;
+}
+
+// Every node of back is one of whole's, with the same stored fields.
+std::string notFrom(const LinkGraph& back, const LinkGraph& whole) {
+    std::map<std::string, const ToBeOpenTN*> byPath;
+    for (const ToBeOpenTN* w : allNodes(whole.root())) byPath[namePath(w)] = w;
+    for (const ToBeOpenTN* n : allNodes(back.root())) {
+        auto it = byPath.find(namePath(n));
+        if (it == byPath.end()) return std::string(nodeUrl(n).view()) + " was not in the file";
+        const ToBeOpenTN* w = it->second;
+        if (n->savedFile != w->savedFile || n->title != w->title || n->flags != w->flags)
+            return std::string(nodeUrl(n).view()) + " reads otherwise";
+    }
+    return "";
 }
 
 class TreeFileTest : public ::testing::Test {
@@ -312,39 +373,142 @@ TEST_F(TreeFileTest, GraphBeyond65535NodesIsWrittenWideAndReadBackWhole) {
     EXPECT_EQ(save(back), f);
 }
 
-TEST_F(TreeFileTest, TruncationAtEveryOffsetFailsCleanly) {
+TEST_F(TreeFileTest, TruncationAtEveryOffsetKeepsWhatWasReadWhole) {
     randomGraph(40, 5);
     std::string f = save(g);
+    // The header and the root's own fields.
+    const size_t rootEnd = 54 + 2 + 2 + 4 + 1 + 1 + 2 * 5 + 2 + 2 + 2 + 4 + 1;
+    size_t kept = 0;
     for (size_t n = 0; n < f.size(); ++n) {
         LinkGraph back(policy);
         back.findOrCreate("http://stale/x", 1, false);
-        ASSERT_EQ(load(back, f.substr(0, n)), -1) << "cut at " << n;
-        EXPECT_TRUE(back.root().empty());
-        EXPECT_TRUE(back.root().links.empty());
+        int r = load(back, f.substr(0, n));
+        if (n < rootEnd) {
+            ASSERT_EQ(r, -1) << "cut at " << n;
+            EXPECT_TRUE(back.root().empty());
+            EXPECT_TRUE(back.root().links.empty());
+            continue;
+        }
+        ASSERT_EQ(r, kTreeDamaged) << "cut at " << n;
+        EXPECT_EQ(consistency(back), "") << "cut at " << n;
+        EXPECT_EQ(notFrom(back, g), "") << "cut at " << n;
+        // The further the cut, the more is kept.
+        size_t now = nodeCount(back.root());
+        EXPECT_GE(now, kept) << "cut at " << n;
+        kept = now;
     }
+    EXPECT_EQ(kept, nodeCount(g.root()));  // cut in the last child count
 }
 
 TEST_F(TreeFileTest, RandomBytesNeverCrash) {
     randomGraph(30, 6);
     std::string f = save(g);
     std::mt19937 rng(3);
-    int loaded = 0;
+    int loaded = 0, damaged = 0;
     for (int i = 0; i < 3000; ++i) {
         std::string bad = f;
         // Keep the header most of the time so that the records get read.
         size_t from = i % 4 ? 30 : 0;
         for (int k = 0; k < 1 + i % 8; ++k) bad[from + rng() % (bad.size() - from)] = static_cast<char>(rng());
         LinkGraph back(policy);
-        if (load(back, bad) == 0) ++loaded;
-        else EXPECT_TRUE(back.root().empty());
+        int r = load(back, bad);
+        if (r == 0) ++loaded;
+        if (r == kTreeDamaged) ++damaged;
+        if (r == -1) EXPECT_TRUE(back.root().empty());
+        // A whole file's counters are its header's, whatever they say.
+        else EXPECT_EQ(consistency(back, r == kTreeDamaged), "") << i;
     }
     std::string noise(4000, '\0');
     for (char& c : noise) c = static_cast<char>(rng());
     EXPECT_EQ(load(g, noise), -1);
     EXPECT_GT(loaded, 0);  // a changed title or flag still loads
+    EXPECT_GT(damaged, 0);
 }
 
-TEST_F(TreeFileTest, ChildCountsOf65535AtEveryLevelFailWithoutRunningAway) {
+TEST_F(TreeFileTest, DamageKeepsTheRecordsBeforeItAndSettlesThePagesItTouched) {
+    // index links to a, b and c; a links to b and c; aa is queued. In name order
+    // the host's children are a, aa, b, c, index: c's record is the last
+    // but one.
+    ToBeOpenTN* a = g.findOrCreate("http://h.test/a.html", 1, false);
+    ToBeOpenTN* b = g.findOrCreate("http://h.test/b.gif", 1, false);
+    ToBeOpenTN* c = g.findOrCreate("http://h.test/c.html", 1, false);
+    ToBeOpenTN* index = g.findOrCreate("http://h.test/index.html", 0, false);
+    addLink(&g.root(), index, "http://h.test/index.html");
+    addLink(index, a, "a.html");
+    addLink(index, b, "b.gif");
+    addLink(index, c, "link-to-c");
+    addLink(a, b, "b.gif");
+    addLink(a, c, "c.html");
+    // Stored pages are new again once rewritten; a picture stays done.
+    for (ToBeOpenTN* n : {a, c, index}) n->flags = FlagReceived | FlagRewritten;
+    b->state = StateDone;
+    b->flags = FlagReceived | FlagPicture;
+    for (ToBeOpenTN* n : {a, b, c, index})
+        n->savedFile = localPathForm(std::string("h.test/") + std::string(n->name.view()));
+    c->title = "TITLE-C";
+    ToBeOpenTN* d = g.findOrCreate("http://h.test/aa.html", 1, false);  // queued, not fetched yet
+    g.setState(*d, StateQueued);
+    g.rebuildReferrers();
+    std::string f = save(g);
+    auto at = [&](const char* text) {
+        size_t p = f.find(text);
+        EXPECT_NE(p, std::string::npos) << text;
+        return p;
+    };
+    auto state = [](LinkGraph& back, const char* url) {
+        ToBeOpenTN* n = back.find(url);
+        return n ? static_cast<int>(n->state) : -1;
+    };
+
+    {
+        // Cut in c's own fields: c goes, and a, which links to it, is asked
+        // again to find it.
+        LinkGraph back(policy);
+        ASSERT_EQ(load(back, f.substr(0, at("TITLE-C"))), kTreeDamaged);
+        EXPECT_EQ(consistency(back), "");
+        EXPECT_EQ(state(back, "http://h.test/c.html"), -1);
+        EXPECT_EQ(state(back, "http://h.test/a.html"), StateQueued);
+        EXPECT_EQ(back.find("http://h.test/a.html")->links.count(), 2u);
+        EXPECT_EQ(state(back, "http://h.test/b.gif"), StateDone);
+        EXPECT_EQ(state(back, "http://h.test/aa.html"), StateQueued);
+        // index comes after c: it went with the damage, and the start URL's
+        // record that led to it too.
+        EXPECT_EQ(state(back, "http://h.test/index.html"), -1);
+        EXPECT_TRUE(back.root().links.empty());
+        EXPECT_EQ(back.counters.queuedFiles, 2u);
+        EXPECT_EQ(back.counters.queuedPictures, 0u);
+        EXPECT_TRUE(back.find("http://h.test/b.gif")->referrers.contains(back.find("http://h.test/a.html")));
+    }
+    {
+        // Cut in index's third link: index is fetched anew, what it linked
+        // stays stored.
+        LinkGraph back(policy);
+        ASSERT_EQ(load(back, f.substr(0, at("link-to-c") + 2)), kTreeDamaged);
+        EXPECT_EQ(consistency(back), "");
+        ToBeOpenTN* bi = back.find("http://h.test/index.html");
+        ASSERT_NE(bi, nullptr);
+        EXPECT_EQ(bi->state, StateFailed);
+        EXPECT_EQ(bi->savedFile, localPathForm("h.test/index.html"));
+        EXPECT_EQ(bi->links.count(), 2u);
+        EXPECT_EQ(state(back, "http://h.test/c.html"), StateNew);
+        EXPECT_EQ(back.find("http://h.test/c.html")->referrers.count(), 1u);
+        EXPECT_EQ(back.find("http://h.test/a.html")->referrers.count(), 1u);
+        EXPECT_EQ(back.root().links.count(), 1u);
+    }
+    {
+        // Garbage where index's links are: the same, however it reads.
+        std::string bad = f;
+        size_t from = f.rfind("a.html");
+        for (size_t i = from; i < f.size(); ++i) bad[i] = static_cast<char>(0xFF);
+        LinkGraph back(policy);
+        ASSERT_EQ(load(back, bad), kTreeDamaged);
+        EXPECT_EQ(consistency(back), "");
+        EXPECT_EQ(state(back, "http://h.test/index.html"), StateFailed);
+        EXPECT_EQ(state(back, "http://h.test/c.html"), StateNew);
+    }
+}
+
+TEST_F(TreeFileTest, ChildCountsOf65535AtEveryLevelStopAtTheEndOfTheData) {
     // Each level: a count of 65535, then one child whose own child count
     // is again 65535, down to the end of the data.
     std::string f = OldTreeWriter(10).file(OldNode{});
@@ -357,11 +521,11 @@ TEST_F(TreeFileTest, ChildCountsOf65535AtEveryLevelFailWithoutRunningAway) {
         f += "\xff\xff";
         f += one;
     }
-    EXPECT_EQ(load(g, f), -1);
-    EXPECT_TRUE(g.root().empty());
+    EXPECT_EQ(load(g, f), kTreeDamaged);
+    EXPECT_EQ(consistency(g), "");
 }
 
-TEST_F(TreeFileTest, NestingDeeperThanAnyUrlIsRefused) {
+TEST_F(TreeFileTest, NestingDeeperThanAnyUrlStopsThere) {
     OldNode root;
     OldNode* n = &root;
     for (int i = 0; i < 5000; ++i) {
@@ -369,7 +533,8 @@ TEST_F(TreeFileTest, NestingDeeperThanAnyUrlIsRefused) {
         n = &n->children.back();
         n->name.assign(1, 'd');
     }
-    EXPECT_EQ(load(g, OldTreeWriter(10).file(root)), -1);
+    EXPECT_EQ(load(g, OldTreeWriter(10).file(root)), kTreeDamaged);
+    EXPECT_LE(nodeCount(g.root()), static_cast<size_t>(ReadContext::kMaxDepth) + 1);
     OldNode shallow;
     n = &shallow;
     for (int i = 0; i < 1000; ++i) {
@@ -590,7 +755,7 @@ TEST_F(TreeFileTest, SaveRequeuesLoadingNodesAndLoadRestoresTheGraph) {
     EXPECT_TRUE(bs->referrers.contains(&back.root()));
 }
 
-TEST_F(TreeFileTest, LoadFailureReports22036AndLeavesTheGraphEmpty) {
+TEST_F(TreeFileTest, LoadFailureReports22036) {
     TempDir dir;
     std::string project = (dir.path / "job.zbp").string();
     g.findOrCreate("http://h/x", 1, false);
@@ -605,8 +770,9 @@ TEST_F(TreeFileTest, LoadFailureReports22036AndLeavesTheGraphEmpty) {
     g.findOrCreate("http://h/x", 1, false);
     std::string f = save(g);
     std::ofstream(dir.path / "job.zbt", std::ios::binary) << f.substr(0, f.size() - 3);
-    EXPECT_EQ(loadTree(g, project), -1);
-    EXPECT_TRUE(g.root().empty());
+    // Damaged in its last record: said as well, and what was read stays.
+    EXPECT_EQ(loadTree(g, project), kTreeDamaged);
+    EXPECT_NE(g.find("http://h/x"), nullptr);
     EXPECT_EQ(errors.size(), 2u);
     EXPECT_EQ(saveTree(g, ""), -1);
 }

@@ -47,6 +47,9 @@ enum ConsoleText {
     kTextRefreshWith = 23024,
     kTextProjectNotSaved = 23025,
     kTextProjectNotSavedNoReason = 23026,
+    kTextContinuingJob = 23027,
+    kTextMissingBefore = 23028,
+    kTextFailedBefore = 23029,
 };
 
 // In the language's code page: "12 received, 30 queued, 3 active, 45.3

@@ -1,5 +1,8 @@
 #include "ui/win32/EngineMainWindow.h"
 
+#include <commdlg.h>
+
+#include <cstring>
 #include <string>
 
 #include "app/Lang.h"
@@ -22,6 +25,10 @@ constexpr UINT kFileViewCommand = 401, kLinkViewCommand = 402, kPageViewCommand 
 constexpr UINT kToolbarCommand = 410, kStatusBarCommand = 411;
 constexpr char kOptions[] = "options";
 constexpr DWORD kProgressPaintMs = 100;
+
+// Descriptions of the project file dialog's two filters.
+constexpr int kProjectsFilterText = 22174;
+constexpr int kAllFilesFilterText = 22175;
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
@@ -92,6 +99,14 @@ bool EngineMainWindow::startUrl(const char* url) {
     projectPath_.clear();
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '\\');
     defaultProject_ = job.project;
+    // The same URL again is the same job: it is continued, not overwritten.
+    if (job.continues) {
+        if (!openProject(job.project.c_str())) return false;
+        showMessage(ProgramLanguage().format(23027, job.project.c_str()));
+        engine_->continueJob();
+        refreshStatusBar();
+        return true;
+    }
     // A job that ends the program by itself keeps its project beside its
     // copy anyway: it is written from the start, so that a run killed
     // half-way can be continued. A user at the window names it at the end.
@@ -139,10 +154,28 @@ WindowViews::Answer EngineMainWindow::askYesNoCancel(const AStr& text) {
 }
 
 AStr EngineMainWindow::chooseProjectFile() {
-    // The file dialog comes with the dialogs; until then the unnamed job's
-    // project goes beside its copy.
-    if (!defaultProject_.empty()) projectPath_ = defaultProject_;
-    return defaultProject_;
+    // Nobody to ask: the unnamed job's project goes beside its copy.
+    if (endingByItself_ || app_.batchRunner().running()) {
+        if (!defaultProject_.empty()) projectPath_ = defaultProject_;
+        return defaultProject_;
+    }
+    // The user names it, starting from that place.
+    const LangWithError& lang = ProgramLanguage();
+    std::string filter = std::string(lang.text(kProjectsFilterText).c_str()) + '\0' + "*.zbp" + '\0' +
+                         lang.text(kAllFilesFilterText).c_str() + '\0' + "*.*" + '\0';
+    char file[MAX_PATH] = {};
+    if (defaultProject_.size() < sizeof file) std::memcpy(file, defaultProject_.c_str(), defaultProject_.size());
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = GetParent(hwnd());
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrDefExt = "zbp";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameA(&ofn)) return AStr();
+    projectPath_ = file;
+    return projectPath_;
 }
 
 void EngineMainWindow::refreshStatusBar() {

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <commctrl.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -447,6 +449,110 @@ TEST_F(FrameWindowTest, ADroppedUrlStartsADownload) {
     Dropped(target, frame, nullptr, " \r\n", &effect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), effect);
     EXPECT_EQ(AStr(text.c_str()), startUrl());
+}
+
+namespace {
+// Answers the save question with Yes and then names the file in the save
+// dialog that follows, as a user would, from a thread of its own.
+class SaveAs {
+public:
+    explicit SaveAs(std::string file)
+        : thread_([this, file] {
+              for (int i = 0; i < 2000 && !named_; ++i) {
+                  answer(file);
+                  Sleep(10);
+              }
+              // Whatever box is still open some seconds on (a question the
+              // test did not expect) is canceled: the test fails instead of
+              // hanging.
+              for (int i = 0; i < 500 && !done_; ++i) Sleep(10);
+              while (!done_) {
+                  cancel();
+                  Sleep(10);
+              }
+          }) {}
+    // The dialogs returned.
+    void finished() { done_ = true; }
+    ~SaveAs() {
+        done_ = true;
+        join();
+    }
+    bool asked() {
+        join();
+        return asked_;
+    }
+    bool named() {
+        join();
+        return named_;
+    }
+
+private:
+    void join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    void answer(const std::string& file) {
+        HWND box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(box, &pid);
+            if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+            // The file name box: an extended combo box with its edit in the
+            // dialogs of today, a plain edit in the old ones.
+            HWND name = GetDlgItem(box, 0x47C);
+            if (name) name = reinterpret_cast<HWND>(SendMessageA(name, CBEM_GETEDITCONTROL, 0, 0));
+            if (!name) name = GetDlgItem(box, 0x480);
+            if (name) {
+                SetWindowTextA(name, file.c_str());
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                named_ = true;
+                return;
+            }
+            if (!asked_ && GetDlgItem(box, 0xFFFF)) {
+                asked_ = true;
+                PostMessageA(box, WM_COMMAND, IDYES, 0);
+                return;
+            }
+        }
+    }
+    void cancel() {
+        HWND box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(box, &pid);
+            if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+            char text[512] = {};
+            if (HWND label = GetDlgItem(box, 0xFFFF)) GetWindowTextA(label, text, sizeof text);
+            fprintf(stderr, "an unexpected box: %s\n", text);
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    std::atomic<bool> asked_{false};
+    std::atomic<bool> named_{false};
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+}  // namespace
+
+TEST_F(FrameWindowTest, YesToTheSaveQuestionAsksForTheProjectsName) {
+    enginetest::ServedSite site("saveas");
+    site.write("index.html", "<p>index</p>");
+    write("[Options]\r\nbraskdir=" + dir.string() + "\r\n");
+    start(SW_SHOWNORMAL, ("/url " + site.url("index.html")).c_str());
+    EngineMainWindow& main = *frontEnd->main();
+    ASSERT_TRUE(RunUntil(*app, [&] { return main.jobIdle() && main.engine().jobStarted(); }));
+    // Typed as a user would: the dialog takes no "/".
+    std::string chosen = (dir / "named.zbp").string();
+    for (char& c : chosen)
+        if (c == '/') c = '\\';
+    SaveAs user(chosen);
+    EXPECT_TRUE(main.mayClose());
+    user.finished();
+    EXPECT_TRUE(user.asked());
+    EXPECT_TRUE(user.named());
+    EXPECT_TRUE(std::filesystem::exists(chosen));
+    EXPECT_TRUE(std::filesystem::exists(dir / "named.zbt"));
+    // Not the fixed name beside the copy.
+    EXPECT_FALSE(std::filesystem::exists(dir / "127.0.0.1" / "127.0.0.1.zbp"));
 }
 
 TEST(WindowsRun, TheWholeEntryRunsTheLoopUntilTheFrameCloses) {

@@ -86,6 +86,9 @@ std::string FileInTheWay(const std::string& path, const std::string& top) {
 // for a file that could not be written, where it was to go.
 std::string WhyNotStored(const ToBeOpenTN& n, const Window& engine, const ConsoleOutput& out) {
     const auto code = static_cast<uint32_t>(n.lastError);
+    // Left so by an earlier run and not tried again in this one: the tree
+    // file keeps no error.
+    if (code == 0) return out.say(n.state == StateMissing ? kTextMissingBefore : kTextFailedBefore);
     const AStr theirs = engine.failureWords(&n);
     if (code == ThreadData::kRefused)
         return theirs.empty() ? out.say(kTextRefused) : out.say(kTextServerAnswered, theirs.c_str());
@@ -222,6 +225,12 @@ bool ConsoleMainWindow::startUrl(const char* url) {
     unnamed_ = true;
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '/');
     defaultProject_ = job.project;
+    // The same URL again is the same job: what it has is kept, and what is
+    // missing fetched.
+    if (job.continues) {
+        out_.line(out_.say(kTextContinuingJob, job.project.c_str()));
+        return openProject(job.project.c_str());
+    }
     // Named and written at its start, as at its end: a run killed half-way
     // leaves the project to continue.
     engine_->newJob(url, job.folder.c_str(), job.project.c_str());
