@@ -35,6 +35,7 @@ WORKER_SCRIPT = {
     "/w/koi8.html": {"body": {"text": KOI8_PAGE, "encoding": "koi8-r"},
                      "headers": [["Content-Type", "text/html; charset=koi8-r"]]},
     "/w/hang": {"body": "late", "delay": 60},
+    "/w/slow": {"body": "<html>in good time</html>", "delay": 2, "headers": [["Content-Type", "text/html"]]},
     "/w/stall": {"file": "data.bin", "stall": 5000, "ranges": False},
     "/w/endless": {"body": {"repeat": "endless ", "size": 100000000000},
                    "headers": [["Content-Type", "application/octet-stream"]]},

@@ -35,7 +35,22 @@ bool Animation::create(HWND parent) {
         bool whole = info.biWidth > 0 && file.bfOffBits + stride * kFrameHeight <= movie_.size();
         if (whole && info.biBitCount == 24 && info.biCompression == BI_RGB && info.biHeight == kFrameHeight)
             frames_ = info.biWidth / kFrameWidth;
-        if (frames_ <= 0) movie_.clear();
+        if (frames_ <= 0) {
+            movie_.clear();
+        } else {
+            // Magenta is where the toolbar shows through: the button face.
+            COLORREF face = GetSysColor(COLOR_BTNFACE);
+            for (size_t row = 0; row < size_t(kFrameHeight); ++row) {
+                unsigned char* p = movie_.data() + file.bfOffBits + row * stride;
+                for (int x = 0; x < info.biWidth; ++x, p += 3) {
+                    if (p[0] == 255 && p[1] == 0 && p[2] == 255) {
+                        p[0] = GetBValue(face);
+                        p[1] = GetGValue(face);
+                        p[2] = GetRValue(face);
+                    }
+                }
+            }
+        }
     }
     return true;
 }

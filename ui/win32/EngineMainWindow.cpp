@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/Lang.h"
 #include "app/shell/Application.h"
@@ -71,6 +72,8 @@ bool EngineMainWindow::create(HWND frame) {
     if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
     if (!panes_.create(hwnd(), [](int id) { return std::string(ProgramLanguage().text(id).c_str()); })) return false;
     fileView_.attach(panes_.fileView(), &app_.start().options);
+    messages_.attach(panes_.lowerLeft());
+    threads_.attach(panes_.lowerRight());
     const ApplicationProfile& s = app_.settings();
     layout_.load(s.readInt(kOptions, "iCurTab", PaneLayout::kFileView),
                  s.readInt(kOptions, "flagsVisibleView", static_cast<int>(PaneLayout::kAllPanes)),
@@ -204,7 +207,25 @@ void EngineMainWindow::refreshStatusBar() {
 
 void EngineMainWindow::showMessage(const AStr& text) { ProgramTextSource().show(text); }
 
-void EngineMainWindow::setMessages(const AStr&, const AStr& newest, bool) {
+void EngineMainWindow::refreshThreadView() {
+    if (!engine_) return;
+    // Each running download: its URL, what the library last said, and how
+    // far it is when the length is known.
+    std::vector<std::string> lines;
+    const ActiveList& active = engine_->activeList();
+    for (const BraskNode* e = active.firstEntry(); e; e = ActiveList::nextEntry(e)) {
+        if (!e->node()) continue;
+        std::string line = engine_->graph().urlOf(*e->node()).c_str();
+        AStr status = e->statusText();
+        if (!status.empty()) line += std::string("  ") + status.c_str();
+        if (e->percent >= 0) line += "  " + std::to_string(e->percent) + "%";
+        lines.push_back(std::move(line));
+    }
+    threads_.setLines(lines, false);
+}
+
+void EngineMainWindow::setMessages(const AStr& pane, const AStr& newest, bool) {
+    messages_.setLines(MessageLines(pane.c_str()), true);
     messageField_ = newest;
     statusText_.clear();  // the newer text wins
     refreshStatusBar();

@@ -16,6 +16,7 @@
 #include "framework/AStr.h"
 #include "ui/panes/PaneLayout.h"
 #include "ui/win32/FileView.h"
+#include "ui/win32/LineList.h"
 #include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
 
@@ -39,6 +40,8 @@ public:
     const ZStatusBar& statusBar() const { return panes_.statusBar(); }
     MainPanes& panes() { return panes_; }
     FileView& fileView() { return fileView_; }
+    const LineList& messageList() const { return messages_; }
+    const LineList& threadView() const { return threads_; }
     const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
     // The message pane of the text source; until the window has one, its
@@ -70,7 +73,7 @@ private:
 
     // WindowViews
     void refreshStatusBar() override;
-    void refreshThreadView() override {}
+    void refreshThreadView() override;
     void showMessage(const AStr& text) override;
     void showStatusText(const AStr& text) override;
     void showProgress(const AStr& text) override;
@@ -99,6 +102,8 @@ private:
     Application& app_;
     MainPanes panes_;
     FileView fileView_;
+    LineList messages_;  // the lower-left pane: the message history
+    LineList threads_;   // the lower-right pane: the running downloads
     PaneLayout layout_;
     RECT band_ = {};  // between toolbar and status bar, as last laid out
     std::unique_ptr<Window> engine_;

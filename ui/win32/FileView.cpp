@@ -23,6 +23,7 @@ void FileView::clear() {
     SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     clearing_ = false;
     items_.clear();
+    filled_.clear();
     root_ = nullptr;
 }
 
@@ -31,6 +32,8 @@ void FileView::show(ToBeOpenTN& root, const std::string& label) {
     root_ = &root;
     rootLabel_ = label;
     HTREEITEM item = insert(root, TVI_ROOT, TVI_LAST);
+    // The root is open from the start, with or without children yet.
+    fillChildren(root, item);
     SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
@@ -53,15 +56,10 @@ HTREEITEM FileView::insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after) 
 }
 
 void FileView::fillChildren(ToBeOpenTN& node, HTREEITEM item) {
-    if (SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))) return;
+    if (!filled_.insert(&node).second) return;
     SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
     for (ToBeOpenTN* c = node.firstChild(); c; c = c->nextSibling()) insert(*c, item, TVI_LAST);
     SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
-}
-
-bool FileView::opened(HTREEITEM item) const {
-    UINT state = static_cast<UINT>(SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDEDONCE));
-    return (state & TVIS_EXPANDEDONCE) != 0;
 }
 
 void FileView::repaint(HTREEITEM item) const {
@@ -101,8 +99,7 @@ void FileView::nodeAdded(ToBeOpenTN& node) {
     if (!parentItem) return;
     // A branch never opened makes its items when it opens; it may need its
     // button now.
-    if (!opened(parentItem) &&
-        !SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parentItem))) {
+    if (!filled_.count(parent)) {
         repaint(parentItem);
         return;
     }
@@ -115,6 +112,9 @@ void FileView::nodeAdded(ToBeOpenTN& node) {
         }
     }
     insert(node, parentItem, after);
+    // The root's first child: the root opens to show it.
+    if (parent == root_ && !node.prev() && !node.next())
+        SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parentItem));
 }
 
 void FileView::nodeRemoved(ToBeOpenTN& node) {
@@ -152,7 +152,10 @@ bool FileView::onNotify(const NMHDR* header, LRESULT& result) {
     case TVN_DELETEITEMA: {
         // Every item deleted, with the branch of a deleted node.
         auto* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
-        if (!clearing_) items_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));
+        if (!clearing_) {
+            items_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));
+            filled_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));
+        }
         return true;
     }
     default:

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/ProgramOptions.h"
 
@@ -51,7 +52,6 @@ public:
 private:
     HTREEITEM insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after);
     void fillChildren(ToBeOpenTN& node, HTREEITEM item);
-    bool opened(HTREEITEM item) const;
     void repaint(HTREEITEM item) const;
 
     HWND tree_ = nullptr;
@@ -60,6 +60,7 @@ private:
     ToBeOpenTN* root_ = nullptr;
     std::string rootLabel_;
     std::unordered_map<const ToBeOpenTN*, HTREEITEM> items_;
+    std::unordered_set<const ToBeOpenTN*> filled_;  // nodes whose children have items
     std::string text_;  // the text last handed to the control, kept until it asks again
     bool clearing_ = false;
 };

@@ -393,6 +393,29 @@ TEST_F(FrameWindowTest, TheTreeFileReadAndWrittenIsSaidInTheStatusBar) {
     EXPECT_EQ("The site tree has been read.", status(7));
 }
 
+TEST_F(FrameWindowTest, TheLowerPanesShowTheMessagesAndTheRunningDownloads) {
+    std::string url = workertest::HttpUrl("/w/slow");
+    start(SW_SHOWNORMAL, ("/url " + url).c_str());
+    EngineMainWindow& main = *frontEnd->main();
+    // While the server takes its time the download is listed.
+    ASSERT_TRUE(RunUntil(*app, [&] { return !main.threadView().lines().empty(); }));
+    EXPECT_EQ(main.threadView().lines().size(), 1u);
+    EXPECT_EQ(main.threadView().shown(0).rfind(url, 0), 0u) << main.threadView().shown(0);
+    EXPECT_TRUE(IsWindowVisible(main.panes().lowerRight()));
+    ASSERT_TRUE(RunUntil(*app, [&] { return main.jobIdle() && main.engine().jobStarted(); }));
+    EXPECT_TRUE(main.threadView().lines().empty());
+    // The message pane ends with the end message, as the history has it.
+    const std::vector<std::string>& messages = main.messageList().lines();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "The download is complete.");
+    EXPECT_EQ(main.messageList().shown(messages.size() - 1), "The download is complete.");
+    EXPECT_LE(messages.size(), 7u);
+    // The file view holds the job's page under its host.
+    ToBeOpenTN* host = main.engine().graph().root().firstChild();
+    ASSERT_NE(host, nullptr);
+    EXPECT_NE(main.fileView().itemOf(*host), nullptr);
+}
+
 namespace {
 // Puts texts on the clipboard in the URL format and as plain text.
 void SetClipboard(HWND owner, const char* url, const char* text) {
