@@ -6,9 +6,10 @@
 
 namespace {
 
-HWND MakeTree(HWND parent, const char* name, int id, bool visible) {
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                  TVS_SHOWSELALWAYS | (visible ? WS_VISIBLE : 0);
+// branches: a tree with buttons and lines; without, a list of lines.
+HWND MakeTree(HWND parent, const char* name, int id, bool visible, bool branches) {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | TVS_SHOWSELALWAYS | (visible ? WS_VISIBLE : 0) |
+                  (branches ? TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT : 0);
     HWND tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, name, style, 0, 0, 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (tree) SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -36,11 +37,11 @@ bool MainPanes::create(HWND parent, MainToolbar::TextSource texts) {
     }();
     (void)ready;  // a failure shows as a window not made below
     parent_ = parent;
-    lowerLeft_ = MakeTree(parent, "Info1", kLowerLeftId, true);
+    lowerLeft_ = MakeTree(parent, "Info1", kLowerLeftId, true, false);
     if (lowerLeft_) SendMessageA(lowerLeft_, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_BTNFACE)));
-    lowerRight_ = MakeTree(parent, "Tree3", 0, true);
-    fileView_ = MakeTree(parent, "", 0, true);
-    linkView_ = MakeTree(parent, "", 0, false);
+    lowerRight_ = MakeTree(parent, "Tree3", 0, true, false);
+    fileView_ = MakeTree(parent, "", 0, true, true);
+    linkView_ = MakeTree(parent, "", 0, false, true);
     if (!lowerLeft_ || !lowerRight_ || !fileView_ || !linkView_ || !page_.create(parent)) return false;
     if (!vertical_.create(parent, kVerticalId) || !horizontal_.create(parent, kHorizontalId)) return false;
     if (!toolbar_.create(parent, std::move(texts))) return false;

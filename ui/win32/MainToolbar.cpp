@@ -12,7 +12,7 @@ const MainToolbar::Button MainToolbar::kButtons[] = {
 const int MainToolbar::kButtonCount = static_cast<int>(sizeof kButtons / sizeof kButtons[0]);
 
 namespace {
-constexpr int kListWidth = 130;
+constexpr int kListWidth = 150;
 constexpr int kListSeparator = -2;  // the place the list box covers
 }  // namespace
 
