@@ -187,11 +187,12 @@ def button(index):
 BUTTONS = 13
 
 
-def toolbar():
-    strip = Canvas(16 * BUTTONS, 16)
-    for i in range(BUTTONS):
-        strip.paste(button(i), 16 * i, 0)
-    return strip
+def strip(draw, count, width, height):
+    """The pictures draw(0) .. draw(count - 1) side by side."""
+    out = Canvas(width * count, height)
+    for i in range(count):
+        out.paste(draw(i), width * i, 0)
+    return out
 
 
 FRAMES = 8
@@ -263,13 +264,6 @@ def node_icon(index):
     return c
 
 
-def node_icons():
-    strip = Canvas(16 * NODE_ICONS, 16)
-    for i in range(NODE_ICONS):
-        strip.paste(node_icon(i), 16 * i, 0)
-    return strip
-
-
 def frame(n):
     """A page coming down from the globe into the folder below it."""
     c = Canvas(32, 24)
@@ -284,19 +278,12 @@ def frame(n):
     return c
 
 
-def animation():
-    strip = Canvas(32 * FRAMES, 24)
-    for i in range(FRAMES):
-        strip.paste(frame(i), 32 * i, 0)
-    return strip
-
-
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    toolbar().save_bmp(os.path.join(out, "toolbar.bmp"))
-    animation().save_bmp(os.path.join(out, "brasking.bmp"))
-    node_icons().save_bmp(os.path.join(out, "nodes.bmp"))
+    strip(button, BUTTONS, 16, 16).save_bmp(os.path.join(out, "toolbar.bmp"))
+    strip(frame, FRAMES, 32, 24).save_bmp(os.path.join(out, "brasking.bmp"))
+    strip(node_icon, NODE_ICONS, 16, 16).save_bmp(os.path.join(out, "nodes.bmp"))
 
 
 if __name__ == "__main__":

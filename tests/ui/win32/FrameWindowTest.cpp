@@ -47,6 +47,26 @@ void Pump() {
     }
 }
 
+// visit(box) for each visible dialog box of this process, until it says
+// it is done.
+template <class Visit>
+void ForOwnDialogs(Visit visit) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+        if (visit(box)) return;
+    }
+}
+
+// A message box's text.
+std::string BoxText(HWND box) {
+    char text[512] = {};
+    if (HWND label = GetDlgItem(box, 0xFFFF)) GetWindowTextA(label, text, sizeof text);
+    return text;
+}
+
 // Answers the next message box of this process as a user would, from a
 // thread of its own while the box runs its modal loop; its text is kept.
 class MessageBoxAnswer {
@@ -69,18 +89,12 @@ private:
         if (thread_.joinable()) thread_.join();
     }
     void EnumThreadWindowsOfProcess(int button) {
-        HWND box = nullptr;
-        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
-            char text[512] = {};
-            HWND label = GetDlgItem(box, 0xFFFF);
-            if (label) GetWindowTextA(label, text, sizeof text);
-            text_ = text[0] ? text : "(no text)";
+        ForOwnDialogs([&](HWND box) {
+            std::string text = BoxText(box);
+            text_ = text.empty() ? "(no text)" : text;
             PostMessageA(box, WM_COMMAND, button, 0);
-            return;
-        }
+            return true;
+        });
     }
     std::string text_;
     std::thread thread_;
@@ -514,11 +528,7 @@ private:
         if (thread_.joinable()) thread_.join();
     }
     void answer(const std::string& file) {
-        HWND box = nullptr;
-        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+        ForOwnDialogs([&](HWND box) {
             // The file name box: an extended combo box with its edit in the
             // dialogs of today, a plain edit in the old ones.
             HWND name = GetDlgItem(box, 0x47C);
@@ -528,26 +538,22 @@ private:
                 SetWindowTextA(name, file.c_str());
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
                 named_ = true;
-                return;
+                return true;
             }
             if (!asked_ && GetDlgItem(box, 0xFFFF)) {
                 asked_ = true;
                 PostMessageA(box, WM_COMMAND, IDYES, 0);
-                return;
+                return true;
             }
-        }
+            return false;
+        });
     }
     void cancel() {
-        HWND box = nullptr;
-        while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
-            char text[512] = {};
-            if (HWND label = GetDlgItem(box, 0xFFFF)) GetWindowTextA(label, text, sizeof text);
-            fprintf(stderr, "an unexpected box: %s\n", text);
+        ForOwnDialogs([](HWND box) {
+            fprintf(stderr, "an unexpected box: %s\n", BoxText(box).c_str());
             PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-        }
+            return false;
+        });
     }
     std::atomic<bool> asked_{false};
     std::atomic<bool> named_{false};
