@@ -858,6 +858,24 @@ void Window::refreshJob() {
     startJob(true, false, false);
 }
 
+void Window::stopJob(const AStr& message) {
+    if (jobState_ == kDialing) {
+        connectionWanted_ = false;
+        dialUp_.hangUpOwnConnection();
+        setState(kIdle);
+    } else if (jobState_ == kRunning) {
+        stopAll();
+        // The finishing step rewrites what waits and ends the job; it
+        // keeps a message that is set.
+        setState(kFinishing);
+    } else {
+        return;
+    }
+    jobMessage_ = message;
+    views_.refreshStatusBar();
+    views_.updateCommands();
+}
+
 int Window::saveProject(const char* path) {
     // Another program's folder is not written, nor one that cannot be.
     if (int e = takeOutputFolder()) {

@@ -135,6 +135,11 @@ public:
     void continueJob();
     // Fetches every received file again (answered 304 when unchanged).
     void refreshJob();
+    // The user's stop: the running downloads are stopped (their partial
+    // data kept for a resume), the pages that wait are rewritten, and the
+    // job ends idle with message as its job message. A job that dials
+    // stops dialing. Nothing happens while no job runs.
+    void stopJob(const AStr& message);
 
     // Dial-up duties. The connection's time limit counts from now: a batch
     // calls this once, at its first project; outside a batch every job the

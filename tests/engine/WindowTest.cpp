@@ -480,4 +480,38 @@ TEST(Window, InterruptedJobContinuesWithRange) {
     EXPECT_EQ(3u, job.window->filesReceived());
 }
 
+// The user's stop: the running downloads end at once (not after their
+// three-second answers), nothing is tried again, the job ends idle with
+// the stop's message; a stop while idle changes nothing.
+TEST(Window, TheUsersStopEndsTheJobWithItsMessage) {
+    ServedSite site("stop");
+    std::vector<std::string> slow;
+    for (int i = 0; i < 4; ++i) slow.push_back("/late?" + site.name + "-" + std::to_string(i));
+    site.write("index.html", Page("Slow", slow));
+    EngineJob job;
+    job.window->stopJob("stopped");
+    EXPECT_EQ(Window::kIdle, job.window->jobState());
+    EXPECT_EQ(AStr(), job.window->jobMessage());
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().maxNumThread = 4;
+    job.window->continueJob();
+    bool stopped = false;
+    uint32_t stopTick = 0;
+    job.onIdle = [&](EngineJob& j) {
+        if (!stopped && j.window->activeCount() == 4) {
+            stopped = true;
+            stopTick = platform::TickCount();
+            j.window->stopJob("stopped");
+            EXPECT_EQ(Window::kFinishing, j.window->jobState());
+        }
+    };
+    ASSERT_TRUE(job.run());
+    ASSERT_TRUE(stopped);
+    EXPECT_LT(platform::TickCount() - stopTick, 2500u) << "the answers were not waited for";
+    EXPECT_EQ(Window::kIdle, job.window->jobState());
+    EXPECT_EQ(AStr("stopped"), job.window->jobMessage());
+    EXPECT_EQ(1u, job.window->filesReceived());
+    for (const std::string& target : slow) EXPECT_EQ(1u, Requests(target)) << target;
+}
+
 }  // namespace enginetest
