@@ -153,6 +153,13 @@ public:
     void connectDialUp();
     void hangUpDialUp();
 
+    // Deletes what the job downloaded: every node's stored and partial
+    // file, the start page ("start.htm", "start.html") and its picture
+    // ("zelko.gif"), the folders this leaves empty, and the output folder
+    // itself when nothing else is in it. The graph starts again from the
+    // start URLs; the project stays. Only while idle: -1 otherwise, else
+    // the number of files that could not be deleted.
+    int deleteDownloads();
     // Writes the project file and the tree file at path (the project's
     // name from then on). 0, or the first error.
     int saveProject(const char* path);
