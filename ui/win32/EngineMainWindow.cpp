@@ -40,6 +40,7 @@ void EngineMainWindow::writeViewState() {
 
 void EngineMainWindow::relayout(bool writePercentages) {
     band_ = panes_.place(layout_);
+    commands_.refreshToolbar();
     if (!writePercentages) return;
     ApplicationProfile& s = app_.settings();
     (void)s.writeInt(kOptions, "seppos1", layout_.leftPercent());
@@ -69,11 +70,17 @@ bool EngineMainWindow::create(HWND frame) {
     refreshStatusBar();
     relayout(clamped);
     SetFocus(panes_.leftView(layout_));
+    commands_.start();
     return true;
 }
 
 bool EngineMainWindow::startUrl(const char* url) {
     if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
+    return startNewJob(url);
+}
+
+bool EngineMainWindow::startNewJob(const char* url) {
+    currentUrl_.clear();
     // Below the output folder of the options, or the current folder.
     projectPath_.clear();
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '\\');
@@ -95,6 +102,7 @@ bool EngineMainWindow::openProject(const char* path) {
     // The engine says why when it cannot.
     if (engine_->openProject(path) != 0) return false;
     projectPath_ = path;
+    currentUrl_.clear();
     refreshStatusBar();
     return true;
 }
@@ -125,10 +133,23 @@ WindowViews::Answer EngineMainWindow::askYesNoCancel(const AStr& text) {
 }
 
 AStr EngineMainWindow::chooseProjectFile() {
-    // The file dialog comes with the dialogs; until then the unnamed job's
-    // project goes beside its copy.
-    if (!defaultProject_.empty()) projectPath_ = defaultProject_;
-    return defaultProject_;
+    // Nobody to ask while the job ends the program or a batch runs: the
+    // unnamed job's project goes beside its copy.
+    if (endingByItself_ || app_.batchRunner().running()) {
+        if (!defaultProject_.empty()) projectPath_ = defaultProject_;
+        return defaultProject_;
+    }
+    return commands_.chooseSaveName(defaultProject_);
+}
+
+void EngineMainWindow::setCurrentNode(const ToBeOpenTN* node) {
+    currentUrl_ = node ? engine_->graph().urlOf(*node) : AStr();
+}
+
+AStr EngineMainWindow::currentUrl() const {
+    if (!currentUrl_.empty()) return currentUrl_;
+    const StrList& urls = engine_->project().urls;
+    return urls.empty() ? AStr() : urls[0];
 }
 
 void EngineMainWindow::refreshStatusBar() {
@@ -205,9 +226,6 @@ void EngineMainWindow::onCommand(UINT id, UINT notification) {
         // The frame asks whether it may close.
         PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
         return;
-    case Window::kCommandStartDownload:
-        engine_->continueJob();
-        return;
     case kCommandDial:
         engine_->connectDialUp();
         return;
@@ -231,6 +249,7 @@ void EngineMainWindow::onCommand(UINT id, UINT notification) {
         relayout(false);
         return;
     default:
+        (void)commands_.run(id);
         return;
     }
 }
@@ -254,6 +273,9 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        commands_.refreshMenu(reinterpret_cast<HMENU>(wParam));
         return 0;
     default:
         break;

@@ -15,6 +15,7 @@
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
 #include "ui/panes/PaneLayout.h"
+#include "ui/win32/MainCommands.h"
 #include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
 
@@ -39,6 +40,12 @@ public:
     MainPanes& panes() { return panes_; }
     const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
+    MainCommands& commands() { return commands_; }
+    // The node the views have chosen (the file view's selection): what
+    // "copy URL" copies. Null: the project's first start URL.
+    void setCurrentNode(const ToBeOpenTN* node);
+    AStr currentUrl() const;
+    const AStr& projectPath() const { return projectPath_; }
     // The message pane of the text source; until the window has one, its
     // newest message goes to the status bar's message field.
     MessagePane* messagePane() { return this; }
@@ -58,6 +65,9 @@ protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class MainCommands;
+    // An unnamed job whose one start URL is url, without asking the gate.
+    bool startNewJob(const char* url);
     void onCommand(UINT id, UINT notification);
     // Lays the panes out again; writes a splitter percentage that changed.
     void relayout(bool writePercentages);
@@ -73,7 +83,7 @@ private:
     void showStatusText(const AStr& text) override;
     void showProgress(const AStr& text) override;
     void updateNode(ToBeOpenTN*) override {}
-    void updateCommands() override {}
+    void updateCommands() override { commands_.refreshToolbar(); }
     Answer askYesNoCancel(const AStr& text) override;
     AStr chooseProjectFile() override;
 
@@ -89,7 +99,7 @@ private:
     void requestExit() override { postCommand(static_cast<uint32_t>(Window::kCommandExit)); }
     bool startTimer(int id, uint32_t periodMs) override;
     void stopTimer(int id) override;
-    void restoreMenu() override {}
+    void restoreMenu() override { commands_.reloadMenu(); }
 
     Application& app_;
     MainPanes panes_;
@@ -105,4 +115,6 @@ private:
     AStr jobMessageSeen_;
     AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
     DWORD progressTick_ = 0;  // when progress was last painted
+    AStr currentUrl_;         // the current node's; empty: the first start URL
+    MainCommands commands_{*this};
 };
