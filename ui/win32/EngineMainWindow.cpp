@@ -164,6 +164,8 @@ void EngineMainWindow::refreshStatusBar() {
     }
     const AStr& message = !statusText_.empty() ? statusText_ : messageField_;
     panes_.tools().animation().play(engine_ && engine_->jobState() == Window::kRunning);
+    // The job's state changes are told here, a step before the next idle.
+    commands_.refreshToolbar();
     panes_.statusBar().setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
         lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),

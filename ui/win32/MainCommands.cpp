@@ -395,7 +395,9 @@ bool MainCommands::switchLanguage(const AStr& code) {
     // Not another language in place of the one asked for, and never none.
     if (!file.found || !file.code.equalsNoCase(code)) {
         const LangWithError& lang = ProgramLanguage();
-        MessageBoxA(frame(), lang.format(kTextNoLanguage, file.path.c_str()).c_str(), lang.text(kProgramTitle).c_str(),
+        // The file asked for, not the one the search fell back to.
+        AStr wanted = folder + "zb" + code + platform::kLibraryExtension;
+        MessageBoxA(frame(), lang.format(kTextNoLanguage, wanted.c_str()).c_str(), lang.text(kProgramTitle).c_str(),
                     MB_OK | MB_ICONERROR);
         return false;
     }
