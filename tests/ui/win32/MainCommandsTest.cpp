@@ -532,10 +532,9 @@ TEST_F(MainCommandsTest, StopWhileRunningAndTheCommandsFollowTheJob) {
     EXPECT_TRUE(Enabled(bar(), 126));
     EXPECT_FALSE(buttonEnabled(125));
     EXPECT_TRUE(buttonEnabled(126));
-    DWORD before = GetTickCount();
     command(126);
     ASSERT_TRUE(runToIdle());
-    EXPECT_LT(GetTickCount() - before, 2500u) << "the slow answers were not waited for";
+    EXPECT_EQ(1u, main->engine().filesReceived()) << "no slow answer was waited for";
     EXPECT_EQ("The download was stopped.", main->statusBar().text(7));
     // Idle: start again, no stop.
     Pump();
