@@ -203,6 +203,7 @@ protected:
         s.commandLine = commandLine.c_str();
         s.show = SW_SHOWNORMAL;
         s.settings = ApplicationProfile(ini.c_str());
+        s.options.read(s.settings);  // as the entry reads them
         auto fe = std::make_unique<WinFrontEnd>(GetModuleHandleA(nullptr), commandLine.c_str(), SW_SHOWNORMAL);
         frontEnd = fe.get();
         app = std::make_unique<Application>(std::move(s), std::move(fe),
