@@ -875,6 +875,67 @@ void Window::refreshJob() {
     startJob(true, false, false);
 }
 
+void Window::stopJob(const AStr& message) {
+    if (jobState_ == kDialing) {
+        connectionWanted_ = false;
+        dialUp_.hangUpOwnConnection();
+        setState(kIdle);
+    } else if (jobState_ == kRunning) {
+        stopAll();
+        // The finishing step rewrites what waits and ends the job; it
+        // keeps a message that is set.
+        setState(kFinishing);
+    } else {
+        return;
+    }
+    jobMessage_ = message;
+    views_.refreshStatusBar();
+    views_.updateCommands();
+}
+
+int Window::deleteDownloads() {
+    if (jobState_ != kIdle || !active_.empty()) return -1;
+    const AStr out = graph_.outputFolder;
+    if (out.empty()) return 0;
+    int failures = 0;
+    // The folders the files lay in, deepest first, go when they are empty.
+    std::vector<AStr> folders;
+    ForEachNode(graph_.root(), [&](ToBeOpenTN& n) {
+        for (AStr* relative : {&n.savedFile, &n.rawFile}) {
+            if (relative->empty() || !isSafeRelativePath(*relative)) continue;
+            AStr path = graph_.absolutePath(*relative);
+            if (platform::FileExists(path.c_str()) && platform::DeleteFile(path.c_str()) != 0) ++failures;
+            for (size_t cut = relative->view().find_last_of("\\/"); cut != std::string_view::npos && cut > 0;
+                 cut = relative->view().find_last_of("\\/", cut - 1))
+                folders.push_back(graph_.absolutePath(relative->view().substr(0, cut)));
+        }
+    });
+    std::sort(folders.begin(), folders.end(), [](const AStr& a, const AStr& b) { return a.size() > b.size(); });
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const AStr& f : folders)
+        if (!f.empty()) (void)platform::RemoveFolder(f.c_str());
+    for (const char* name : {"start.htm", "start.html", "zelko.gif"}) {
+        AStr path = graph_.absolutePath(name);
+        if (platform::FileExists(path.c_str()) && platform::DeleteFile(path.c_str()) != 0) ++failures;
+    }
+    // The folder's lock file is the program's own: it goes with the folder.
+    folderLock_.release();
+    (void)platform::RemoveFolder(out.c_str());
+    // Nothing of the copy is left for the graph to describe.
+    graph_.clear();
+    rewriteQueue_.clear();
+    deferredRewrites_.clear();
+    failed_.clear();
+    failureWords_.clear();
+    pagesRewritten_ = 0;
+    jobStartTick_ = 0;
+    straysPending_ = false;
+    graphChanged_ = true;
+    views_.refreshStatusBar();
+    views_.updateCommands();
+    return failures;
+}
+
 int Window::saveProject(const char* path) {
     // Another program's folder is not written, nor one that cannot be.
     if (int e = takeOutputFolder()) {

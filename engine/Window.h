@@ -136,6 +136,11 @@ public:
     void continueJob();
     // Fetches every received file again (answered 304 when unchanged).
     void refreshJob();
+    // The user's stop: the running downloads are stopped (their partial
+    // data kept for a resume), the pages that wait are rewritten, and the
+    // job ends idle with message as its job message. A job that dials
+    // stops dialing. Nothing happens while no job runs.
+    void stopJob(const AStr& message);
 
     // Dial-up duties. The connection's time limit counts from now: a batch
     // calls this once, at its first project; outside a batch every job the
@@ -149,6 +154,13 @@ public:
     void connectDialUp();
     void hangUpDialUp();
 
+    // Deletes what the job downloaded: every node's stored and partial
+    // file, the start page ("start.htm", "start.html") and its picture
+    // ("zelko.gif"), the folders this leaves empty, and the output folder
+    // itself when nothing else is in it. The graph starts again from the
+    // start URLs; the project stays. Only while idle: -1 otherwise, else
+    // the number of files that could not be deleted.
+    int deleteDownloads();
     // Writes the project file and the tree file at path (the project's
     // name from then on). 0, or the first error.
     int saveProject(const char* path);

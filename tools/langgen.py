@@ -9,8 +9,10 @@ are comments, blank lines are ignored. In TEXT, \\\\, \\n, \\r, \\t and \\"
 stand for a backslash, line feed, carriage return, tab and double quote.
 
 --rc writes a resource script for windres (Windows): the texts in the code
-page, a LANGUAGE statement and one STRINGTABLE, then an #include of every
---include file (menus and dialogs).
+page, a LANGUAGE statement and one STRINGTABLE, then the text of every
+--include file (menus, accelerators and dialogs). Those are UTF-8 like the
+text source and are written out in the code page, so that windres, which
+reads the bytes in the code page of the script, sees the letters meant.
 --lng writes the text catalogue that the POSIX build reads instead of the
 library: "ZBLANG 1 <codepage>\\n", then "NUMBER\\tTEXT\\n" sorted by number,
 TEXT in the code page with the escapes \\\\, \\n, \\r and \\t.
@@ -205,10 +207,38 @@ def rc_script(texts, codepage, langid, includes):
         lines.append('    %d, "%s"' % (n, rc_literal(texts[n])))
     lines.append("END")
     lines.append("")
-    for inc in includes:
-        # windres runs the C preprocessor: forward slashes keep it simple.
-        lines.append('#include "%s"' % os.path.abspath(inc).replace("\\", "/"))
+    for path, text in includes:
+        lines.append("// %s" % os.path.abspath(path).replace("\\", "/"))
+        lines.extend(text.split("\n"))
     return ("\r\n".join(lines) + "\r\n").encode("cp%d" % codepage)
+
+
+def read_include(path, codepage):
+    """An included resource script as text, checked to be UTF-8 and to
+    hold only characters of the code page. Raises SourceError."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as e:
+        raise SourceError(["%s: cannot read: %s" % (path, e.strerror)])
+    if data.startswith(b"\xef\xbb\xbf"):
+        data = data[3:]
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as e:
+        line = data[:e.start].count(b"\n") + 1
+        raise SourceError(["%s:%d: not valid UTF-8" % (path, line)])
+    text = text.replace("\r\n", "\n")
+    problems = []
+    for lineno, line in enumerate(text.split("\n"), 1):
+        try:
+            line.encode("cp%d" % codepage)
+        except UnicodeEncodeError as e:
+            problems.append("%s:%d: %r (U+%04X) has no place in code page %d"
+                            % (path, lineno, line[e.start], ord(line[e.start]), codepage))
+    if problems:
+        raise SourceError(problems)
+    return text.rstrip("\n")
 
 
 def lng_catalogue(texts, codepage):
@@ -267,14 +297,21 @@ def main(argv=None):
         for problem in e.problems:
             print(problem, file=sys.stderr)
         return 1
+    includes = []
     for inc in args.include:
         if not os.path.isfile(inc):
             print("%s: no such resource script" % inc, file=sys.stderr)
             return 1
+        try:
+            includes.append((inc, read_include(inc, args.codepage)))
+        except SourceError as e:
+            for problem in e.problems:
+                print(problem, file=sys.stderr)
+            return 1
     try:
         if args.rc:
             write_file(args.rc, rc_script(texts, args.codepage, args.langid,
-                                          args.include))
+                                          includes))
         if args.lng:
             write_file(args.lng, lng_catalogue(texts, args.codepage))
     except OSError as e:

@@ -35,8 +35,6 @@ bool Application::initMainWindow() {
     mainWindow_ = frontEnd_->createMainWindow(*this);
     if (!mainWindow_) return false;
     runner_.setHost(&mainWindow_->batchHost());
-    // A first start greets the user with the new-download dialog.
-    if (start_.firstRun) mainWindow_->postCommand(kNewDownload);
     return true;
 }
 
@@ -69,7 +67,11 @@ void Application::actOnCommandLine() {
         break;
     default:
         // A plain start; the install-time switches never get this far
-        // (after an install the run goes on as a plain one).
+        // (after an install the run goes on as a plain one). A first one
+        // greets the user with the new-download dialog; a first start that
+        // brings its own work is not greeted, since the greeting's command
+        // would stop that work to ask for another address.
+        if (start_.firstRun) mainWindow_->postCommand(kNewDownload);
         break;
     }
 }

@@ -207,6 +207,13 @@ TEST_F(ApplicationRun, APlainFirstStartInItsOrder) {
     EXPECT_TRUE(platform::FileExists(ini().c_str())) << "the save step writes the settings";
 }
 
+TEST_F(ApplicationRun, AFirstStartWithWorkOfItsOwnIsNotGreeted) {
+    EXPECT_EQ(0, run("/url http://example.test/"));
+    EXPECT_EQ((std::vector<std::string>{"create main window", "url http://example.test/", "idle", "updater", "quit",
+                                        "frame destroyed"}),
+              log);
+}
+
 TEST_F(ApplicationRun, ALaterStartIsNoFirstRun) {
     folder.write("zbrask.INI", "[Proxy]\r\nUse=0\r\n");
     EXPECT_EQ(0, run("   "));

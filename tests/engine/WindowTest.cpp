@@ -480,4 +480,77 @@ TEST(Window, InterruptedJobContinuesWithRange) {
     EXPECT_EQ(3u, job.window->filesReceived());
 }
 
+// The user's stop: the running downloads end without their three-second
+// answers, nothing is tried again, the job ends idle with the stop's
+// message; a stop while idle changes nothing.
+TEST(Window, TheUsersStopEndsTheJobWithItsMessage) {
+    ServedSite site("stop");
+    std::vector<std::string> slow;
+    for (int i = 0; i < 4; ++i) slow.push_back("/late?" + site.name + "-" + std::to_string(i));
+    site.write("index.html", Page("Slow", slow));
+    EngineJob job;
+    job.window->stopJob("stopped");
+    EXPECT_EQ(Window::kIdle, job.window->jobState());
+    EXPECT_EQ(AStr(), job.window->jobMessage());
+    SetUpJob(job, site.url("index.html"), 1);
+    job.project().maxNumThread = 4;
+    job.window->continueJob();
+    bool stopped = false;
+    job.onIdle = [&](EngineJob& j) {
+        if (!stopped && j.window->activeCount() >= 1 && j.window->filesReceived() == 1) {
+            stopped = true;
+            j.window->stopJob("stopped");
+            EXPECT_EQ(Window::kFinishing, j.window->jobState());
+        }
+    };
+    ASSERT_TRUE(job.run());
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(Window::kIdle, job.window->jobState());
+    EXPECT_EQ(AStr("stopped"), job.window->jobMessage());
+    EXPECT_EQ(1u, job.window->filesReceived()) << "no slow answer was waited for";
+    for (const std::string& target : slow) EXPECT_LE(Requests(target), 1u) << target;
+}
+
+}  // namespace enginetest
+
+namespace enginetest {
+
+// Deleting the downloads leaves no file of the job in its folder, nor the
+// folder; the project keeps its start URL and the next start fetches the
+// site again. Refused while a job runs.
+TEST(Window, DeletingTheDownloadsEmptiesTheCopyAndStartsOver) {
+    ServedSite site("delete");
+    site.write("index.html", Page("Index", {"sub/a.html", "sub/deeper/b.html"}));
+    site.write("sub/a.html", Page("A", {}));
+    site.write("sub/deeper/b.html", Page("B", {}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 3);
+    EXPECT_EQ(-1, job.window->deleteDownloads()) << "running";
+    ASSERT_TRUE(job.run());
+    ASSERT_EQ(3u, job.window->filesReceived());
+    std::string project = (job.out.path / ".." / (job.out.path.filename().string() + ".zbp")).string();
+    ASSERT_EQ(0, job.window->saveProject(project.c_str()));
+    ASSERT_TRUE(fs::exists(job.out.path / "start.htm"));
+    // Something of the user's own beside the copy stays, and so its folder.
+    workertest::WriteFileBytes((job.out.path / "notes.txt").string(), "mine");
+
+    EXPECT_EQ(0, job.window->deleteDownloads());
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(job.out.path)) left.push_back(e.path().filename().string());
+    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, left);
+    EXPECT_EQ(nullptr, job.window->graph().root().firstChild());
+    EXPECT_EQ(0u, job.window->filesReceived());
+    EXPECT_EQ(AStr(site.url("index.html")), job.project().urls[0]);
+
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    EXPECT_EQ(3u, job.window->filesReceived());
+    EXPECT_EQ(2u, Requests(site.target("sub/deeper/b.html")));
+    fs::remove(job.out.path / "notes.txt");
+    EXPECT_EQ(0, job.window->deleteDownloads());
+    EXPECT_FALSE(fs::exists(job.out.path)) << "an empty output folder goes too";
+    std::error_code ec;
+    fs::remove(project, ec);
+}
+
 }  // namespace enginetest

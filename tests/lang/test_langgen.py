@@ -57,6 +57,10 @@ FORMATTED = {
     23026: ["s", "d"],
     23027: ["s"],                       # the project continued
     23030: ["s"],                       # install-time switch
+    # The main window's commands.
+    22191: ["s"],                       # the version
+    22192: ["s"],                       # the output folder
+    22194: ["s"],                       # the language library's path
 }
 
 PROGRAM_TEXTS = (
@@ -64,7 +68,7 @@ PROGRAM_TEXTS = (
      22068, 22069, 22071, 22072, 22073, 22076, 22077, 22078, 22079, 22081,
      22088, 22090, 22091, 22092, 22110, 22111, 22112, 22113, 22145, 22146, 22147, 22148,
      22150, 22151, 22152, 22153, 22154, 22163, 22164, 22165, 22166, 22167,
-     22174, 22175, 22180, 24101, 24102, 25001, 25005, 25006, 26000, 26010,
+     22174, 22175, 22180, 22190, 22191, 22192, 22193, 22194, 24101, 24102, 25001, 25005, 25006, 26000, 26010,
      26011, 26012]
     + list(range(22017, 22030))                       # status bar
     + list(range(21000, 21030))                       # dial-up states
@@ -359,7 +363,23 @@ class GeneratorTest(unittest.TestCase):
         self.assertIn('    1, "back\\\\slash ""quoted"" end\\\\"', lines)
         self.assertIn('    2, "line\\012feed\\015\\012and\\011tab\\0111"', lines)
         self.assertIn('    6, "Ёлка №1 – «ёж»"', lines)
-        self.assertEqual(lines[-2], '#include "%s"' % menu.resolve().as_posix())
+        self.assertEqual(lines[-3:-1], ["// %s" % menu.resolve().as_posix(), "// menus"])
+
+    def test_included_scripts_are_written_in_the_code_page(self):
+        src = self.write("one.txt", "1\tok\n")
+        menu = self.tmp / "menu.rc"
+        menu.write_bytes('1 MENU\r\nBEGIN\r\n  MENUITEM "&Файл", 121\r\nEND\r\n'.encode("utf-8"))
+        rc = self.tmp / "out.rc"
+        r = run_langgen(src, "--codepage", 1251, "--langid", "0x0419", "--rc", rc, "--include", menu)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn('  MENUITEM "&\xd4\xe0\xe9\xeb", 121\r\n'.encode("latin-1"), rc.read_bytes())
+        # Cyrillic has no place in the Western code page: said with its line.
+        r = run_langgen(src, "--codepage", 1252, "--langid", "0x0409", "--rc", rc, "--include", menu)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("%s:3: " % menu, r.stderr)
+        menu.write_bytes(b"\xff\xfe")
+        r = run_langgen(src, "--codepage", 1251, "--langid", "0x0419", "--rc", rc, "--include", menu)
+        self.assertIn("not valid UTF-8", r.stderr)
 
     @unittest.skipUnless(WINDRES, "windres is not installed")
     def test_windres_reads_the_texts_back(self):

@@ -60,6 +60,7 @@ void EngineMainWindow::writeViewState() {
 
 void EngineMainWindow::relayout(bool writePercentages) {
     band_ = panes_.place(layout_);
+    commands_.refreshToolbar();
     if (!writePercentages) return;
     ApplicationProfile& s = app_.settings();
     (void)s.writeInt(kOptions, "seppos1", layout_.leftPercent());
@@ -93,11 +94,17 @@ bool EngineMainWindow::create(HWND frame) {
     refreshStatusBar();
     relayout(clamped);
     SetFocus(panes_.leftView(layout_));
+    commands_.start();
     return true;
 }
 
 bool EngineMainWindow::startUrl(const char* url) {
     if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
+    return startNewJob(url);
+}
+
+bool EngineMainWindow::startNewJob(const char* url) {
+    currentUrl_.clear();
     // Below the output folder of the options, or the current folder.
     projectPath_.clear();
     UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '\\');
@@ -127,6 +134,7 @@ bool EngineMainWindow::openProject(const char* path) {
     // The engine says why when it cannot.
     if (engine_->openProject(path) != 0) return false;
     projectPath_ = path;
+    currentUrl_.clear();
     refreshStatusBar();
     return true;
 }
@@ -157,28 +165,23 @@ WindowViews::Answer EngineMainWindow::askYesNoCancel(const AStr& text) {
 }
 
 AStr EngineMainWindow::chooseProjectFile() {
-    // Nobody to ask: the unnamed job's project goes beside its copy.
+    // Nobody to ask while the job ends the program or a batch runs: the
+    // unnamed job's project goes beside its copy.
     if (endingByItself_ || app_.batchRunner().running()) {
         if (!defaultProject_.empty()) projectPath_ = defaultProject_;
         return defaultProject_;
     }
-    // The user names it, starting from that place.
-    const LangWithError& lang = ProgramLanguage();
-    std::string filter = std::string(lang.text(kProjectsFilterText).c_str()) + '\0' + "*.zbp" + '\0' +
-                         lang.text(kAllFilesFilterText).c_str() + '\0' + "*.*" + '\0';
-    char file[MAX_PATH] = {};
-    if (defaultProject_.size() < sizeof file) std::memcpy(file, defaultProject_.c_str(), defaultProject_.size());
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = GetParent(hwnd());
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrDefExt = "zbp";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn)) return AStr();
-    projectPath_ = file;
-    return projectPath_;
+    return commands_.chooseSaveName(defaultProject_);
+}
+
+void EngineMainWindow::setCurrentNode(const ToBeOpenTN* node) {
+    currentUrl_ = node ? engine_->graph().urlOf(*node) : AStr();
+}
+
+AStr EngineMainWindow::currentUrl() const {
+    if (!currentUrl_.empty()) return currentUrl_;
+    const StrList& urls = engine_->project().urls;
+    return urls.empty() ? AStr() : urls[0];
 }
 
 void EngineMainWindow::refreshStatusBar() {
@@ -193,6 +196,8 @@ void EngineMainWindow::refreshStatusBar() {
     }
     const AStr& message = !statusText_.empty() ? statusText_ : messageField_;
     panes_.tools().animation().play(engine_ && engine_->jobState() == Window::kRunning);
+    // The job's state changes are told here, a step before the next idle.
+    commands_.refreshToolbar();
     panes_.statusBar().setTexts({
         lang.text(kStateText + static_cast<int>(engine_ ? engine_->jobState() : 0)).c_str(),
         lang.format(kFilesText, engine_ ? engine_->filesReceived() : 0u).c_str(),
@@ -273,9 +278,6 @@ void EngineMainWindow::onCommand(UINT id, UINT notification) {
         // The frame asks whether it may close.
         PostMessageA(GetParent(hwnd()), WM_CLOSE, 0, 0);
         return;
-    case Window::kCommandStartDownload:
-        engine_->continueJob();
-        return;
     case kCommandDial:
         engine_->connectDialUp();
         return;
@@ -299,6 +301,7 @@ void EngineMainWindow::onCommand(UINT id, UINT notification) {
         relayout(false);
         return;
     default:
+        (void)commands_.run(id);
         return;
     }
 }
@@ -318,6 +321,11 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         LRESULT result = 0;
         if (fileView_.onNotify(header, result)) return result;
+        // The file view's selection is the current node of the commands.
+        if (header->hwndFrom == fileView_.hwnd() && header->code == TVN_SELCHANGEDA) {
+            setCurrentNode(fileView_.selected());
+            return 0;
+        }
         if (panes_.tools().onNotify(header)) return 0;
         break;
     }
@@ -326,6 +334,9 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        commands_.refreshMenu(reinterpret_cast<HMENU>(wParam));
         return 0;
     default:
         break;

@@ -17,6 +17,7 @@
 #include "ui/panes/PaneLayout.h"
 #include "ui/win32/FileView.h"
 #include "ui/win32/LineList.h"
+#include "ui/win32/MainCommands.h"
 #include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
 
@@ -44,6 +45,12 @@ public:
     const LineList& threadView() const { return threads_; }
     const PaneLayout& layout() const { return layout_; }
     Window& engine() { return *engine_; }
+    MainCommands& commands() { return commands_; }
+    // The node the views have chosen (the file view's selection): what
+    // "copy URL" copies. Null: the project's first start URL.
+    void setCurrentNode(const ToBeOpenTN* node);
+    AStr currentUrl() const;
+    const AStr& projectPath() const { return projectPath_; }
     // The message pane of the text source; until the window has one, its
     // newest message goes to the status bar's message field.
     MessagePane* messagePane() { return this; }
@@ -63,6 +70,9 @@ protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class MainCommands;
+    // An unnamed job whose one start URL is url, without asking the gate.
+    bool startNewJob(const char* url);
     void onCommand(UINT id, UINT notification);
     // Lays the panes out again; writes a splitter percentage that changed.
     void relayout(bool writePercentages);
@@ -81,7 +91,7 @@ private:
     void nodeAdded(ToBeOpenTN* node) override { fileView_.nodeAdded(*node); }
     void nodeRemoved(ToBeOpenTN* node) override { fileView_.nodeRemoved(*node); }
     void graphReset() override;
-    void updateCommands() override {}
+    void updateCommands() override { commands_.refreshToolbar(); }
     Answer askYesNoCancel(const AStr& text) override;
     AStr chooseProjectFile() override;
 
@@ -97,7 +107,7 @@ private:
     void requestExit() override { postCommand(static_cast<uint32_t>(Window::kCommandExit)); }
     bool startTimer(int id, uint32_t periodMs) override;
     void stopTimer(int id) override;
-    void restoreMenu() override {}
+    void restoreMenu() override { commands_.reloadMenu(); }
 
     Application& app_;
     MainPanes panes_;
@@ -116,4 +126,6 @@ private:
     AStr jobMessageSeen_;
     AStr statusText_;  // a passing text (the tree file read, links taken in) over the message
     DWORD progressTick_ = 0;  // when progress was last painted
+    AStr currentUrl_;         // the current node's; empty: the first start URL
+    MainCommands commands_{*this};
 };

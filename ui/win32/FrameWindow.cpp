@@ -110,6 +110,7 @@ LRESULT FrameWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) app_.save();
         return 0;
     case WM_MENUSELECT:
+    case WM_INITMENUPOPUP:
     case WM_COMMAND:
         if (clientHwnd_) return SendMessageA(clientHwnd_, message, wParam, lParam);
         break;

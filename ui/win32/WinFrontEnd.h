@@ -27,7 +27,10 @@ private:
     public:
         using ZApplication::ZApplication;
         HWND modelessDialog() const override;
+        // The modeless dialog's, then the main window's keys.
+        bool preTranslateMessage(MSG& m) override;
         Application* app = nullptr;
+        EngineMainWindow* main = nullptr;
     };
 
     Loop loop_;
