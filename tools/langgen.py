@@ -97,13 +97,9 @@ def unescape(raw):
     return "".join(out)
 
 
-def parse_source(path, codepage):
-    """Reads and checks a source; returns {number: text}. Raises
-    SourceError with every problem found."""
-    encoding = "cp%d" % codepage
-    problems = []
-    texts = {}
-    lines_of = {}
+def read_utf8(path):
+    """A source file's text: UTF-8, a leading byte-order mark dropped.
+    Raises SourceError when it cannot be read or is not UTF-8."""
     try:
         with open(path, "rb") as f:
             data = f.read()
@@ -112,10 +108,20 @@ def parse_source(path, codepage):
     if data.startswith(b"\xef\xbb\xbf"):
         data = data[3:]
     try:
-        content = data.decode("utf-8")
+        return data.decode("utf-8")
     except UnicodeDecodeError as e:
         line = data[:e.start].count(b"\n") + 1
         raise SourceError(["%s:%d: not valid UTF-8" % (path, line)])
+
+
+def parse_source(path, codepage):
+    """Reads and checks a source; returns {number: text}. Raises
+    SourceError with every problem found."""
+    encoding = "cp%d" % codepage
+    problems = []
+    texts = {}
+    lines_of = {}
+    content = read_utf8(path)
 
     for lineno, line in enumerate(content.split("\n"), 1):
         where = "%s:%d" % (path, lineno)
@@ -216,19 +222,7 @@ def rc_script(texts, codepage, langid, includes):
 def read_include(path, codepage):
     """An included resource script as text, checked to be UTF-8 and to
     hold only characters of the code page. Raises SourceError."""
-    try:
-        with open(path, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        raise SourceError(["%s: cannot read: %s" % (path, e.strerror)])
-    if data.startswith(b"\xef\xbb\xbf"):
-        data = data[3:]
-    try:
-        text = data.decode("utf-8")
-    except UnicodeDecodeError as e:
-        line = data[:e.start].count(b"\n") + 1
-        raise SourceError(["%s:%d: not valid UTF-8" % (path, line)])
-    text = text.replace("\r\n", "\n")
+    text = read_utf8(path).replace("\r\n", "\n")
     problems = []
     for lineno, line in enumerate(text.split("\n"), 1):
         try:
