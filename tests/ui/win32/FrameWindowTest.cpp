@@ -25,27 +25,12 @@
 #include "engine/EngineJob.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/WinFrontEnd.h"
+#include "ui/win32/WindowTestSupport.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(m.wParam));  // left for the test to see
-            return;
-        }
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
+using windowtest::Pump;
+using windowtest::ReadFile;
 
 // visit(box) for each visible dialog box of this process, until it says
 // it is done.

@@ -29,29 +29,14 @@
 #include "ui/panes/CommandStates.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/WinFrontEnd.h"
+#include "ui/win32/WindowTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(m.wParam));  // left for the test to see
-            return;
-        }
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
+using windowtest::Pump;
+using windowtest::ReadFile;
 
 bool QuitPosted() {
     MSG m;
