@@ -63,7 +63,7 @@ class FailingFiles(HostileTest):
 
 
 class CountingHandler(http.server.BaseHTTPRequestHandler):
-    """Answers every page after a second, counting the requests at once."""
+    """Answers every page after a second, counting the requests waiting at once."""
 
     protocol_version = "HTTP/1.1"
     lock = threading.Lock()
@@ -85,14 +85,16 @@ class CountingHandler(http.server.BaseHTTPRequestHandler):
             else:
                 time.sleep(1)
                 body = b"<html><body>leaf</body></html>\n"
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
         finally:
+            # Counted out before the answer goes: once the client has it, it
+            # may open its next connection before this thread runs again.
             with cls.lock:
                 cls.now -= 1
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
 
 class Limits(HostileTest):
