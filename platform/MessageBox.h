@@ -1,5 +1,6 @@
 #pragma once
-// Message boxes. Windows: a task-modal MessageBoxA over an owner window.
+// Message boxes. Windows: a task-modal box over an owner window, its texts
+// taken in the program's text code page (platform/Text.h).
 // POSIX (console): "title: text" on stderr, answered without asking.
 
 namespace platform {

@@ -4,14 +4,25 @@
 // the code page chosen with SetAnsiCodePage (the language's, 1252 until set).
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace platform {
 
 int AnsiCodePage();
-// POSIX only: the language library in use decides the code page.
-// Windows ignores it; the system's ANSI code page holds there.
+// The language library in use decides the code page. Windows keeps the
+// system's ANSI code page for lower-casing and comparing; there it only
+// names the code page of the texts the program shows (TextCodePage).
 void SetAnsiCodePage(int codePage);
+// The code page the program's own texts are in: the language library's.
+int TextCodePage();
+
+#ifdef _WIN32
+// The program's texts as the system takes them, UTF-16, and back: a
+// Russian library reads right on a system whose ANSI code page is Western.
+std::wstring WideText(std::string_view text);
+std::string NarrowText(std::wstring_view text);
+#endif
 
 void LowerAnsi(char* s, size_t n);
 

@@ -10,6 +10,7 @@ std::atomic<int> gCodePage{1252};
 
 int AnsiCodePage() { return gCodePage.load(std::memory_order_relaxed); }
 void SetAnsiCodePage(int codePage) { gCodePage.store(codePage == 1251 ? 1251 : 1252, std::memory_order_relaxed); }
+int TextCodePage() { return AnsiCodePage(); }
 
 unsigned char LowerAnsiChar(unsigned char c) { return codepage::Lower(AnsiCodePage(), c); }
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/MessageBox.h"
+#include "platform/Text.h"
 
 namespace platform {
 
@@ -18,7 +19,8 @@ int SystemMessageBox(void* owner, const char* text, const char* title, MessageIc
     case MessageIcon::Information: type |= MB_ICONINFORMATION; break;
     case MessageIcon::Question: type |= MB_ICONQUESTION; break;
     }
-    return MessageBoxA(static_cast<HWND>(owner), text, title, type);
+    return MessageBoxW(static_cast<HWND>(owner), WideText(text ? text : "").c_str(), WideText(title ? title : "").c_str(),
+                       type);
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/WindowPlacement.h"
 #include "app/shell/Application.h"
+#include "platform/Text.h"
 
 namespace {
 constexpr int kProgramTitle = 22064;
@@ -22,8 +23,12 @@ bool FrameWindow::create() {
     restoring_ = true;
     bool made = ZWindow::create(kExStyle, title.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, nullptr, menu);
-    if (made) restorePlacement();
-    else if (menu) DestroyMenu(menu);
+    if (made) {
+        SetWindowTextW(hwnd(), platform::WideText(title).c_str());  // in any system's code page
+        restorePlacement();
+    } else if (menu) {
+        DestroyMenu(menu);
+    }
     restoring_ = false;
     return made;
 }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Text.h"
+
 const MainToolbar::Button MainToolbar::kButtons[] = {
     {0, 125}, {1, 126},  {8, 128},  {-1, 0},    {2, 401},    {3, 402},    {9, 403},  {10, 408},
     {-1, 0},  {11, 400}, {12, 404}, {-1, 0},    {5, 3420},   {6, 3421},   {7, 3422}, {-1, 0},
@@ -30,6 +32,8 @@ bool MainToolbar::create(HWND parent, TextSource texts) {
                             GetModuleHandleA(nullptr), nullptr);
     if (!hwnd_) return false;
     SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // The tips are asked for in UTF-16, so they read right in any language.
+    SendMessageW(hwnd_, TB_SETUNICODEFORMAT, TRUE, 0);
     // Magenta is where the button face shows through.
     images_ = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kBitmapId), kButtonSize, 0,
                                    RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
@@ -86,7 +90,8 @@ void MainToolbar::refreshTexts() {
     if (!list_) return;
     LRESULT chosen = SendMessageA(list_, CB_GETCURSEL, 0, 0);
     SendMessageA(list_, CB_RESETCONTENT, 0, 0);
-    for (int id : kListTexts) SendMessageA(list_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts_(id).c_str()));
+    for (int id : kListTexts)
+        SendMessageW(list_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::WideText(texts_(id)).c_str()));
     SendMessageA(list_, CB_SETCURSEL, chosen == CB_ERR ? 0 : chosen, 0);
 }
 
@@ -101,9 +106,9 @@ std::string MainToolbar::tipOf(int command) const {
 }
 
 bool MainToolbar::onNotify(const NMHDR* header) {
-    if (header->code != TTN_GETDISPINFOA) return false;
-    auto* info = const_cast<NMTTDISPINFOA*>(reinterpret_cast<const NMTTDISPINFOA*>(header));
-    tip_ = tipOf(static_cast<int>(header->idFrom));
+    if (header->code != TTN_GETDISPINFOW) return false;
+    auto* info = const_cast<NMTTDISPINFOW*>(reinterpret_cast<const NMTTDISPINFOW*>(header));
+    tip_ = platform::WideText(tipOf(static_cast<int>(header->idFrom)));
     if (tip_.empty()) return false;
     info->lpszText = tip_.data();
     info->hinst = nullptr;

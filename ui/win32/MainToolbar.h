@@ -56,5 +56,5 @@ private:
     HIMAGELIST images_ = nullptr;
     Animation animation_;
     TextSource texts_;
-    std::string tip_;  // the text handed to the tooltip, kept until it asks again
+    std::wstring tip_;  // the text handed to the tooltip, kept until it asks again
 };

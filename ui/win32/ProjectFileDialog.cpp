@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Lang.h"
+#include "ui/win32/MessageBoxes.h"
 
 namespace {
 constexpr int kFilterText = 25001;  // "name|pattern|name|pattern|"
@@ -42,7 +43,7 @@ AStr ChooseProjectFile(HWND owner, bool save, const AStr& name, const AStr& fold
     DWORD error = CommDlgExtendedError();
     if (error != 0) {
         const LangWithError& lang = ProgramLanguage();
-        MessageBoxA(owner, lang.fileDialogErrorText(static_cast<int>(error)).c_str(), lang.text(kProgramTitle).c_str(),
+        ShowBox(owner, lang.fileDialogErrorText(static_cast<int>(error)), lang.text(kProgramTitle),
                     MB_OK | MB_ICONERROR);
     }
     return AStr();

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/Text.h"
+
 ZStatusBar::~ZStatusBar() {
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
@@ -29,7 +31,8 @@ void ZStatusBar::setParts(const std::vector<int>& widths) {
 }
 
 void ZStatusBar::setText(int part, const char* text) {
-    SendMessageA(hwnd_, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    std::wstring wide = platform::WideText(text ? text : "");
+    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void ZStatusBar::setTexts(const std::vector<std::string>& texts) {
@@ -40,7 +43,8 @@ void ZStatusBar::setTexts(const std::vector<std::string>& texts) {
     HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     for (size_t i = 0; i + 1 < texts.size(); ++i) {
         SIZE size = {0, 0};
-        GetTextExtentPoint32A(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), &size);
+        std::wstring wide = platform::WideText(texts[i]);
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         // The borders and the inner margins of a part.
         widths.push_back(size.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 10);
     }
@@ -54,11 +58,11 @@ void ZStatusBar::setTexts(const std::vector<std::string>& texts) {
 }
 
 std::string ZStatusBar::text(int part) const {
-    LRESULT n = SendMessageA(hwnd_, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0);
-    std::string s(LOWORD(n) + 1, '\0');
-    SendMessageA(hwnd_, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(s.data()));
+    LRESULT n = SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
+    std::wstring s(LOWORD(n) + 1, L'\0');
+    SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(s.data()));
     s.resize(LOWORD(n));
-    return s;
+    return platform::NarrowText(s);
 }
 
 int ZStatusBar::fit() {

@@ -184,14 +184,14 @@ TEST(MainPanes, ToolbarButtonsListAndTips) {
     SendMessageA(list, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, "text 22163");
 
-    NMTTDISPINFOA tip = {};
-    tip.hdr.code = TTN_GETDISPINFOA;
+    NMTTDISPINFOW tip = {};
+    tip.hdr.code = TTN_GETDISPINFOW;
     tip.hdr.idFrom = 128;
     ASSERT_TRUE(f.panes.tools().onNotify(&tip.hdr));
-    EXPECT_STREQ(tip.lpszText, "text 26602");  // the third button's
+    EXPECT_STREQ(tip.lpszText, L"text 26602");  // the third button's
     tip.hdr.idFrom = 3422;
     ASSERT_TRUE(f.panes.tools().onNotify(&tip.hdr));
-    EXPECT_STREQ(tip.lpszText, "text 26611");
+    EXPECT_STREQ(tip.lpszText, L"text 26611");
     tip.hdr.idFrom = 3426;
     EXPECT_FALSE(f.panes.tools().onNotify(&tip.hdr));
 
