@@ -863,6 +863,22 @@ void Window::continueJob() {
     startJob(true, false, false);
 }
 
+bool Window::fetchNode(ToBeOpenTN& node) {
+    if (node.isRoot() || node.state == StateLoading) return false;
+    if (node.state != StateQueued) {
+        // Not queued, so the queue's counters do not see the flags change.
+        node.flags = (node.flags & ~(FlagSkipped | FlagExcluded)) | FlagForced;
+        node.retries = 0;
+        graph_.setState(node, StateQueued);
+        if (node.state != StateQueued) return false;
+        graphChanged_ = true;
+    }
+    if (jobState_ != kIdle) return true;
+    prepareJob();
+    armDeadlineOutsideBatch();
+    return startJob(false, false, false);
+}
+
 void Window::refreshJob() {
     prepareJob();
     armDeadlineOutsideBatch();

@@ -136,6 +136,11 @@ public:
     void continueJob();
     // Fetches every received file again (answered 304 when unchanged).
     void refreshJob();
+    // The user asked for one node that was not fetched: it is queued
+    // whatever the filters and the user's marks said, and a job at rest
+    // starts for it. False when the node may not be fetched at all (the
+    // root, a download that runs, a local file the job does not allow).
+    bool fetchNode(ToBeOpenTN& node);
     // The user's stop: the running downloads are stopped (their partial
     // data kept for a resume), the pages that wait are rewritten, and the
     // job ends idle with message as its job message. A job that dials

@@ -378,6 +378,35 @@ TEST(Window, SizeLimitEndsTheJobWithItsText) {
     EXPECT_EQ(0u, Requests(g.site.target("s1/index.html")));
 }
 
+// A node the job left out, asked for by the user: fetched alone, the job
+// started for it, nothing else asked again.
+TEST(Window, ANodeTheUserAsksForIsFetchedWhateverTheFilters) {
+    ServedSite site("asked");
+    site.write("index.html", Page("Top", {"a.html"}));
+    site.write("a.html", Page("A", {"deep.html"}));
+    site.write("deep.html", Page("Deep", {}));
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    ToBeOpenTN* deep = job.window->graph().find(site.url("deep.html"));
+    ASSERT_NE(nullptr, deep);
+    ASSERT_EQ(StateNew, deep->state) << "beyond the depth";
+    ASSERT_EQ(0u, deep->flags & FlagReceived);
+    deep->flags |= FlagSkipped;
+    EXPECT_FALSE(job.window->fetchNode(job.window->graph().root()));
+
+    ASSERT_TRUE(job.window->fetchNode(*deep));
+    EXPECT_NE(Window::kIdle, job.window->jobState());
+    ASSERT_TRUE(job.run());
+    EXPECT_NE(0u, deep->flags & FlagReceived);
+    EXPECT_EQ(0u, deep->flags & FlagSkipped);
+    EXPECT_NE(0u, deep->flags & FlagForced);
+    EXPECT_EQ(1u, Requests(site.target("deep.html")));
+    EXPECT_EQ(1u, Requests(site.target("index.html")));
+    EXPECT_TRUE(job.window->graphChanged());
+}
+
 // A finished job saved, opened again and refreshed: every file answers
 // 304, nothing is stored anew or counted again, every page is rewritten
 // once more and still leads to the local files.

@@ -157,4 +157,8 @@ TEST(MissionFilter, NodeDecisionThroughTheGraphsInterface) {
     // although the page that showed it may have been on that host.
     EXPECT_FALSE(policy.nodeDecision(FlagPicture | FlagEmbedded, "http://cdn.net/p.gif", 1));
     EXPECT_TRUE(policy.nodeDecision(FlagPicture | FlagEmbedded, "http://site.com/p.gif", 1));
+    // Forced by the user: whatever the filters and levels say, unless excluded too.
+    EXPECT_TRUE(policy.nodeDecision(FlagPicture | FlagEmbedded | FlagForced, "http://cdn.net/p.gif", 1));
+    EXPECT_TRUE(policy.nodeDecision(FlagForced, "http://site.com/docs/a.html", 40));
+    EXPECT_FALSE(policy.nodeDecision(FlagForced | FlagExcluded, "http://site.com/docs/a.html", 1));
 }
