@@ -83,10 +83,12 @@ AStr ProgramFolder() {
     return AStr(std::string_view(path).substr(0, cut + 1));
 }
 
-AStr LoadProgramLanguage(const AStr& code) {
-    LanguageLoad r = LoadLanguage(ProgramFolder(), code, ProgramLanguage());
+LanguageLoad LoadProgramLanguage(const AStr& folder, const AStr& code) {
+    LanguageLoad r = LoadLanguage(folder, code, ProgramLanguage());
     gHelpPath = r.helpPath;
-    return r.code;
+    return r;
 }
+
+AStr LoadProgramLanguage(const AStr& code) { return LoadProgramLanguage(ProgramFolder(), code).code; }
 
 const AStr& ProgramHelpPath() { return gHelpPath; }

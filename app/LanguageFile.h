@@ -40,7 +40,9 @@ LanguageLoad LoadLanguage(const AStr& folder, const AStr& code, LangWithError& l
 // The folder of the program's executable, with a trailing separator.
 AStr ProgramFolder();
 
-// Start-up: LoadLanguage for the program's folder into ProgramLanguage(),
-// remembering the help file path. Returns the resulting code.
+// LoadLanguage into ProgramLanguage(), remembering the help file path:
+// at start-up from the program's folder, and when the user switches.
+LanguageLoad LoadProgramLanguage(const AStr& folder, const AStr& code);
+// Start-up: from the program's folder. Returns the resulting code.
 AStr LoadProgramLanguage(const AStr& code);
 const AStr& ProgramHelpPath();
