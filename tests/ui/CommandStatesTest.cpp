@@ -39,6 +39,8 @@ TEST(CommandStates, TheJobsCommandsFollowItsState) {
         {"no job", Job(0, false), kSave, false},
         {"no job", Job(0, false), kSaveAs, false},
         {"no job", Job(0, false), kCopyUrl, false},
+        {"no job", Job(0, false), kOpenInBrowser, false},
+        {"running", Job(1), kOpenInBrowser, true},
         {"no job", Job(0, false), kDeleteDownloads, false},
         {"no job", Job(0, false), kNew, true},
         {"no job", Job(0, false), kOpen, true},

@@ -80,4 +80,18 @@ TEST(NodeLook, TextsFollowTheOptions) {
     link.refText.clear();
     o.showRefName = true;
     EXPECT_EQ(LinkViewText(link, o), "ch2.html");
+
+    // The title of the page the link leads to, between name and URL.
+    o = ProgramOptions();
+    ToBeOpenTN target("ch2.html", 2);
+    target.title = "Chapter\r\ntwo";
+    link.target = &target;
+    link.refText = "Next";
+    EXPECT_EQ(LinkViewText(link, o), "Next - Chapter two - ch2.html");
+    o.showRefUrl = false;
+    EXPECT_EQ(LinkViewText(link, o), "Next - Chapter two");
+    o.showRefName = false;
+    EXPECT_EQ(LinkViewText(link, o), "Chapter two");
+    o.showPageTitle = false;
+    EXPECT_EQ(LinkViewText(link, o), "ch2.html");
 }

@@ -24,6 +24,7 @@ bool CommandEnabled(int id, const JobSnapshot& job) {
     case command::kDeleteDownloads:
         return byHand && idle && job.hasOutput;
     case command::kCopyUrl:
+    case command::kOpenInBrowser:
         return job.hasStartUrls;
     case command::kExit:
     case command::kFileView:

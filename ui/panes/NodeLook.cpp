@@ -66,26 +66,33 @@ AStr ShownText(std::string_view text, size_t max) {
     return AStr(out);
 }
 
+namespace {
+
+// Joins the texts shown of a node: " - " between those not empty.
+void Append(AStr& shown, const AStr& part) {
+    if (part.empty()) return;
+    if (!shown.empty()) shown += " - ";
+    shown += part;
+}
+
+AStr TitleOf(const ToBeOpenTN* n, const ProgramOptions& options) {
+    if (!n || !options.showPageTitle || n->title.empty()) return {};
+    return ShownText(n->title.view(), ProgramOptions::kMaxTitleShown);
+}
+
+}  // namespace
+
 AStr FileViewText(const ToBeOpenTN& n, const ProgramOptions& options) {
     std::string text(n.name.view());
     text += n.tail.view();
     AStr shown = ShownText(text);
-    if (options.showPageTitle && !n.title.empty()) {
-        AStr title = ShownText(n.title.view(), ProgramOptions::kMaxTitleShown);
-        if (!title.empty()) {
-            shown += " - ";
-            shown += title;
-        }
-    }
+    Append(shown, TitleOf(&n, options));
     return shown;
 }
 
 AStr LinkViewText(const ExtractNode& link, const ProgramOptions& options) {
-    AStr name = options.showRefName ? ShownText(link.refText.view()) : AStr();
-    bool url = options.showRefUrl || name.empty();
-    if (!url) return name;
-    AStr shown = name;
-    if (!shown.empty()) shown += " - ";
-    shown += ShownText(link.linkText.view());
+    AStr shown = options.showRefName ? ShownText(link.refText.view()) : AStr();
+    Append(shown, TitleOf(link.target, options));
+    if (options.showRefUrl || shown.empty()) Append(shown, ShownText(link.linkText.view()));
     return shown;
 }

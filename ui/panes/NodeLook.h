@@ -46,6 +46,7 @@ AStr ShownText(std::string_view text, size_t max = kMaxShownText);
 // when the options show titles (at most the options' title length).
 AStr FileViewText(const ToBeOpenTN& node, const ProgramOptions& options);
 
-// The link view: a link's anchor text and its URL, as the options choose;
-// the URL when nothing else would be shown.
+// The link view: a link's anchor text, the title of the page it leads
+// to and its URL, as the options choose; the URL when nothing else would
+// be shown.
 AStr LinkViewText(const ExtractNode& link, const ProgramOptions& options);

@@ -10,6 +10,9 @@
 #include "app/shell/Application.h"
 #include "engine/JobFolder.h"
 #include "platform/File.h"
+#include "site/LocalPaths.h"
+#include "ui/panes/NodeLook.h"
+#include "ui/win32/MessageBoxes.h"
 
 namespace {
 // Status bar texts: 22017 + job state, then the counts.
@@ -30,6 +33,8 @@ constexpr DWORD kProgressPaintMs = 100;
 // Descriptions of the project file dialog's two filters.
 constexpr int kProjectsFilterText = 22174;
 constexpr int kAllFilesFilterText = 22175;
+constexpr int kFetchOfferText = 22195;   // with the node's URL
+constexpr int kCannotFetchText = 22196;  // with the node's URL
 }  // namespace
 
 EngineMainWindow::EngineMainWindow(Application& app) : app_(app) {}
@@ -43,8 +48,10 @@ EngineMainWindow::~EngineMainWindow() {
 void EngineMainWindow::graphReset() {
     if (!engine_) {
         fileView_.clear();
+        linkView_.clear();
         return;
     }
+    linkView_.show(engine_->graph().root());
     // The root named by the project, or by the job's first start URL.
     std::string label = projectPath_.c_str();
     if (label.empty() && engine_->project().urls.first()) label = engine_->project().urls.first()->str.c_str();
@@ -73,6 +80,7 @@ bool EngineMainWindow::create(HWND frame) {
     if (!ZWindow::create(0, "FrameClient", kStyle, 0, 0, r.right, r.bottom, frame, nullptr)) return false;
     if (!panes_.create(hwnd(), [](int id) { return std::string(ProgramLanguage().text(id).c_str()); })) return false;
     fileView_.attach(panes_.fileView(), &app_.start().options);
+    linkView_.attach(panes_.linkView(), &app_.start().options, fileView_.icons());
     messages_.attach(panes_.lowerLeft());
     threads_.attach(panes_.lowerRight());
     const ApplicationProfile& s = app_.settings();
@@ -153,7 +161,7 @@ WindowViews::Answer EngineMainWindow::askYesNoCancel(const AStr& text) {
     // A job that ended the program by itself keeps its project where its
     // copy is, as the terminal program does: nobody is there to ask.
     if (endingByItself_ || app_.batchRunner().running()) return Answer::Yes;
-    switch (MessageBoxA(GetParent(hwnd()), text.c_str(), ProgramLanguage().text(22064).c_str(),
+    switch (ShowBox(GetParent(hwnd()), text, ProgramLanguage().text(22064),
                         MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         return Answer::Yes;
@@ -184,7 +192,102 @@ AStr EngineMainWindow::currentUrl() const {
     return urls.empty() ? AStr() : urls[0];
 }
 
+void EngineMainWindow::updateNode(ToBeOpenTN* node) {
+    fileView_.nodeChanged(*node);
+    linkView_.nodeChanged(*node);
+}
+
+void EngineMainWindow::nodeAdded(ToBeOpenTN* node) {
+    fileView_.nodeAdded(*node);
+    linkView_.nodeAdded(*node);
+}
+
+void EngineMainWindow::nodeRemoved(ToBeOpenTN* node) {
+    fileView_.nodeRemoved(*node);
+    linkView_.nodeRemoved(*node);
+}
+
+void EngineMainWindow::updateCommands() {
+    commands_.refreshToolbar();
+    noticeJobEnd();
+}
+
+void EngineMainWindow::noticeJobEnd() {
+    // At the end of a job the views show everything it met.
+    const bool idle = !engine_ || jobIdle();
+    if (idle && !wasIdle_) fileView_.showUnannounced();
+    wasIdle_ = idle;
+}
+
+bool EngineMainWindow::onViewNotify(const NMHDR* header, LRESULT& result) {
+    if (fileView_.onNotify(header, result) || linkView_.onNotify(header, result)) return true;
+    const bool files = header->hwndFrom == fileView_.hwnd();
+    if (!files && header->hwndFrom != linkView_.hwnd()) return false;
+    ToBeOpenTN* node = files ? fileView_.selected() : linkView_.selected();
+    switch (header->code) {
+    case TVN_SELCHANGEDW:
+        // The selection is the current node of the commands.
+        setCurrentNode(node);
+        return true;
+    case NM_DBLCLK:
+    case NM_RETURN:
+        // A folder made on the way has nothing to show: it opens and closes.
+        if (!node || (files && node->level == ToBeOpenTN::kFolderLevel && node->savedFile.empty())) return false;
+        openNode(node);
+        result = TRUE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string EngineMainWindow::storedFileOf(const ToBeOpenTN& node) const {
+    const LinkGraph& graph = engine_->graph();
+    // The copy with rewritten links first, then the file as it came.
+    for (const AStr* relative : {&node.savedFile, &node.rawFile}) {
+        if (relative->empty() || !isSafeRelativePath(relative->view())) continue;
+        AStr path = graph.absolutePath(relative->view());
+        if (platform::FileExists(path.c_str())) return path.c_str();
+    }
+    return {};
+}
+
+void EngineMainWindow::openNode(ToBeOpenTN* node) {
+    if (!node || node->isRoot()) return;
+    std::string stored = storedFileOf(*node);
+    if (!stored.empty()) {
+        showStoredFile(stored);
+        return;
+    }
+    const LangWithError& lang = ProgramLanguage();
+    AStr url = ShownText(engine_->graph().urlOf(*node).view());
+    if (ShowBox(GetParent(hwnd()), lang.format(kFetchOfferText, url.c_str()), lang.text(22064),
+                MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!engine_->fetchNode(*node))
+        ShowBox(GetParent(hwnd()), lang.format(kCannotFetchText, url.c_str()), lang.text(22064), MB_OK | MB_ICONWARNING);
+    refreshStatusBar();
+    commands_.refreshToolbar();
+}
+
+std::string EngineMainWindow::browserTarget() {
+    const std::string& shown = panes_.pageView().pagePath();
+    if (!shown.empty() && layout_.shows(PaneLayout::kPageView)) return shown;
+    // The stored copy of the current node; the address itself while it has none.
+    AStr url = currentUrl();
+    ToBeOpenTN* node = url.empty() ? nullptr : engine_->graph().find(url.view());
+    std::string stored = node ? storedFileOf(*node) : std::string();
+    return stored.empty() ? std::string(url.c_str()) : stored;
+}
+
+void EngineMainWindow::showStoredFile(const std::string& path) {
+    PageViewHost& page = panes_.pageView();
+    if (!page.showBitmap(path)) page.showPage(path);
+    if (!layout_.shows(PaneLayout::kPageView)) relayout(layout_.togglePageView());
+}
+
 void EngineMainWindow::refreshStatusBar() {
+    noticeJobEnd();
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
     if (engine_ && engine_->jobMessage() != jobMessageSeen_) {
@@ -320,12 +423,7 @@ LRESULT EngineMainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         LRESULT result = 0;
-        if (fileView_.onNotify(header, result)) return result;
-        // The file view's selection is the current node of the commands.
-        if (header->hwndFrom == fileView_.hwnd() && header->code == TVN_SELCHANGEDA) {
-            setCurrentNode(fileView_.selected());
-            return 0;
-        }
+        if (onViewNotify(header, result)) return result;
         if (panes_.tools().onNotify(header)) return 0;
         break;
     }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/MainWindow.h"
 #include "app/ZBraskLibrary.h"
@@ -17,6 +18,7 @@
 #include "ui/panes/PaneLayout.h"
 #include "ui/win32/FileView.h"
 #include "ui/win32/LineList.h"
+#include "ui/win32/LinkView.h"
 #include "ui/win32/MainCommands.h"
 #include "ui/win32/MainPanes.h"
 #include "ui/win32/ZWindow.h"
@@ -41,6 +43,7 @@ public:
     const ZStatusBar& statusBar() const { return panes_.statusBar(); }
     MainPanes& panes() { return panes_; }
     FileView& fileView() { return fileView_; }
+    LinkView& linkView() { return linkView_; }
     const LineList& messageList() const { return messages_; }
     const LineList& threadView() const { return threads_; }
     const PaneLayout& layout() const { return layout_; }
@@ -50,6 +53,12 @@ public:
     // "copy URL" copies. Null: the project's first start URL.
     void setCurrentNode(const ToBeOpenTN* node);
     AStr currentUrl() const;
+    // What double-click and Enter do on a node of the views: its stored
+    // file shown in the page view, or, when it has none, the offer to fetch it.
+    void openNode(ToBeOpenTN* node);
+    // What "open in the web browser" opens: the page the page view shows,
+    // else the current node's stored file, else its address.
+    std::string browserTarget();
     const AStr& projectPath() const { return projectPath_; }
     // The message pane of the text source; until the window has one, its
     // newest message goes to the status bar's message field.
@@ -77,6 +86,13 @@ private:
     // Lays the panes out again; writes a splitter percentage that changed.
     void relayout(bool writePercentages);
     void writeViewState();
+    // The views' notifications: their items, their selection, a node opened.
+    bool onViewNotify(const NMHDR* header, LRESULT& result);
+    void showStoredFile(const std::string& path);
+    // Called with the engine's news: what the views do once a job ended.
+    void noticeJobEnd();
+    // The node's stored file when it is on disk; empty otherwise.
+    std::string storedFileOf(const ToBeOpenTN& node) const;
 
     // MessagePane
     void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
@@ -87,11 +103,11 @@ private:
     void showMessage(const AStr& text) override;
     void showStatusText(const AStr& text) override;
     void showProgress(const AStr& text) override;
-    void updateNode(ToBeOpenTN* node) override { fileView_.nodeChanged(*node); }
-    void nodeAdded(ToBeOpenTN* node) override { fileView_.nodeAdded(*node); }
-    void nodeRemoved(ToBeOpenTN* node) override { fileView_.nodeRemoved(*node); }
+    void updateNode(ToBeOpenTN* node) override;
+    void nodeAdded(ToBeOpenTN* node) override;
+    void nodeRemoved(ToBeOpenTN* node) override;
     void graphReset() override;
-    void updateCommands() override { commands_.refreshToolbar(); }
+    void updateCommands() override;
     Answer askYesNoCancel(const AStr& text) override;
     AStr chooseProjectFile() override;
 
@@ -112,6 +128,7 @@ private:
     Application& app_;
     MainPanes panes_;
     FileView fileView_;
+    LinkView linkView_;
     LineList messages_;  // the lower-left pane: the message history
     LineList threads_;   // the lower-right pane: the running downloads
     PaneLayout layout_;
@@ -120,6 +137,7 @@ private:
     AStr projectPath_;      // the current job's project file; empty while unnamed
     AStr defaultProject_;   // where an unnamed job's project goes when saved
     bool endingByItself_ = false;  // the job's end posted the exit command
+    bool wasIdle_ = true;          // the job's state at the last news, to see its end
     // The message field: the newest of the messages shown and the job
     // messages the engine set (stopping, canceled, a limit reached).
     AStr messageField_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/Text.h"
 #include "site/ToBeOpenTN.h"
 #include "ui/panes/NodeLook.h"
 
@@ -12,6 +13,9 @@ FileView::~FileView() {
 void FileView::attach(HWND tree, const ProgramOptions* options) {
     tree_ = tree;
     options_ = options;
+    // Texts go to the control as UTF-16, so the items read right in any
+    // language whatever the system's ANSI code page.
+    SendMessageW(tree_, TVM_SETUNICODEFORMAT, TRUE, 0);
     // Magenta is where the view's background shows through.
     icons_ = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconsBitmapId), 16, 0,
                                   RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
@@ -39,27 +43,46 @@ void FileView::show(ToBeOpenTN& root, const std::string& label) {
 }
 
 HTREEITEM FileView::insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after) {
-    TVINSERTSTRUCTA ins = {};
+    TVINSERTSTRUCTW ins = {};
     ins.hParent = parent;
     ins.hInsertAfter = after;
     // Text, icon and button are asked for when the item is drawn, so a
     // change of the node needs only a repaint.
     ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
-    ins.item.pszText = LPSTR_TEXTCALLBACKA;
+    ins.item.pszText = LPSTR_TEXTCALLBACKW;
     ins.item.iImage = I_IMAGECALLBACK;
     ins.item.iSelectedImage = I_IMAGECALLBACK;
     ins.item.cChildren = I_CHILDRENCALLBACK;
     ins.item.lParam = reinterpret_cast<LPARAM>(&node);
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
     if (item) items_[&node] = item;
     return item;
 }
 
 void FileView::fillChildren(ToBeOpenTN& node, HTREEITEM item) {
-    if (!filled_.insert(&node).second) return;
+    if (!filled_.insert(&node).second) {
+        // Opened again: the nodes made meanwhile without news show now.
+        addMissingChildren(node, item);
+        return;
+    }
     SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
     for (ToBeOpenTN* c = node.firstChild(); c; c = c->nextSibling()) insert(*c, item, TVI_LAST);
     SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+}
+
+void FileView::addMissingChildren(ToBeOpenTN& node, HTREEITEM item) {
+    HTREEITEM after = TVI_FIRST;
+    for (ToBeOpenTN* c = node.firstChild(); c; c = c->nextSibling()) {
+        HTREEITEM own = itemOf(*c);
+        after = own ? own : insert(*c, item, after);
+        if (!after) after = TVI_LAST;
+    }
+}
+
+void FileView::showUnannounced() {
+    for (const ToBeOpenTN* node : filled_) {
+        if (HTREEITEM item = itemOf(*node)) addMissingChildren(*const_cast<ToBeOpenTN*>(node), item);
+    }
 }
 
 void FileView::repaint(HTREEITEM item) const {
@@ -77,10 +100,10 @@ HTREEITEM FileView::itemOf(const ToBeOpenTN& node) const {
 ToBeOpenTN* FileView::selected() const {
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!item) return nullptr;
-    TVITEMA it = {};
+    TVITEMW it = {};
     it.mask = TVIF_PARAM;
     it.hItem = item;
-    if (!SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
+    if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
     return reinterpret_cast<ToBeOpenTN*>(it.lParam);
 }
 
@@ -95,7 +118,11 @@ void FileView::nodeChanged(ToBeOpenTN& node) {
 void FileView::nodeAdded(ToBeOpenTN& node) {
     if (!root_ || itemOf(node)) return;
     ToBeOpenTN* parent = node.parentNode();
-    HTREEITEM parentItem = parent ? itemOf(*parent) : nullptr;
+    if (!parent) return;
+    // The folders made on the way to a node are not announced: one under
+    // an open branch shows with the first node inside it.
+    if (!itemOf(*parent)) nodeAdded(*parent);
+    HTREEITEM parentItem = itemOf(*parent);
     if (!parentItem) return;
     // A branch never opened makes its items when it opens; it may need its
     // button now.
@@ -125,13 +152,14 @@ bool FileView::onNotify(const NMHDR* header, LRESULT& result) {
     if (header->hwndFrom != tree_) return false;
     result = 0;
     switch (header->code) {
-    case TVN_GETDISPINFOA: {
-        auto* info = const_cast<NMTVDISPINFOA*>(reinterpret_cast<const NMTVDISPINFOA*>(header));
+    case TVN_GETDISPINFOW: {
+        auto* info = const_cast<NMTVDISPINFOW*>(reinterpret_cast<const NMTVDISPINFOW*>(header));
         auto* node = reinterpret_cast<ToBeOpenTN*>(info->item.lParam);
         if (!node) return true;
         if (info->item.mask & TVIF_TEXT) {
             ProgramOptions defaults;
-            text_ = node == root_ ? rootLabel_ : std::string(FileViewText(*node, options_ ? *options_ : defaults).c_str());
+            text_ = platform::WideText(node == root_ ? rootLabel_
+                                                     : std::string(FileViewText(*node, options_ ? *options_ : defaults).c_str()));
             info->item.pszText = text_.data();
         }
         if (info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
@@ -142,16 +170,16 @@ bool FileView::onNotify(const NMHDR* header, LRESULT& result) {
         if (info->item.mask & TVIF_CHILDREN) info->item.cChildren = node->firstChild() ? 1 : 0;
         return true;
     }
-    case TVN_ITEMEXPANDINGA: {
-        auto* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+    case TVN_ITEMEXPANDINGW: {
+        auto* tv = reinterpret_cast<const NMTREEVIEWW*>(header);
         if (tv->action & TVE_EXPAND) {
             if (auto* node = reinterpret_cast<ToBeOpenTN*>(tv->itemNew.lParam)) fillChildren(*node, tv->itemNew.hItem);
         }
         return true;
     }
-    case TVN_DELETEITEMA: {
+    case TVN_DELETEITEMW: {
         // Every item deleted, with the branch of a deleted node.
-        auto* tv = reinterpret_cast<const NMTREEVIEWA*>(header);
+        auto* tv = reinterpret_cast<const NMTREEVIEWW*>(header);
         if (!clearing_) {
             items_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));
             filled_.erase(reinterpret_cast<const ToBeOpenTN*>(tv->itemOld.lParam));

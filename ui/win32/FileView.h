@@ -28,6 +28,8 @@ public:
     // tree: the tree-view control to fill; options: what the texts show.
     void attach(HWND tree, const ProgramOptions* options);
     HWND hwnd() const { return tree_; }
+    // The node images, which the link view shares.
+    HIMAGELIST icons() const { return icons_; }
 
     // Shows root's graph from the start: the root's item, selected, with
     // its children; label: the root's text.
@@ -39,6 +41,9 @@ public:
     void nodeChanged(ToBeOpenTN& node);
     void nodeAdded(ToBeOpenTN& node);
     void nodeRemoved(ToBeOpenTN& node);
+    // The nodes a job made under open branches without news (the links it
+    // does not follow) show: at the end of a job, and when a branch opens again.
+    void showUnannounced();
 
     // The tree view's notifications; true when it was one of this view's.
     bool onNotify(const NMHDR* header, LRESULT& result);
@@ -52,6 +57,8 @@ public:
 private:
     HTREEITEM insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after);
     void fillChildren(ToBeOpenTN& node, HTREEITEM item);
+    // Items, in name order, for the children of a filled node that have none.
+    void addMissingChildren(ToBeOpenTN& node, HTREEITEM item);
     void repaint(HTREEITEM item) const;
 
     HWND tree_ = nullptr;
@@ -61,6 +68,6 @@ private:
     std::string rootLabel_;
     std::unordered_map<const ToBeOpenTN*, HTREEITEM> items_;
     std::unordered_set<const ToBeOpenTN*> filled_;  // nodes whose children have items
-    std::string text_;  // the text last handed to the control, kept until it asks again
+    std::wstring text_;  // the text last handed to the control, kept until it asks again
     bool clearing_ = false;
 };

@@ -6,11 +6,13 @@
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
 #include "app/ProgramVersion.h"
+#include "app/ShellOpen.h"
 #include "app/shell/Application.h"
 #include "platform/File.h"
 #include "ui/panes/TypedUrl.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/InputDialog.h"
+#include "ui/win32/MessageBoxes.h"
 #include "ui/win32/ProjectFileDialog.h"
 
 namespace {
@@ -119,6 +121,9 @@ bool MainCommands::run(UINT id) {
     case command::kAbout:
         about();
         return true;
+    case command::kOpenInBrowser:
+        if (enabled(c)) openInBrowser();
+        return true;
     default:
         return false;
     }
@@ -212,11 +217,17 @@ void MainCommands::deleteDownloads() {
     if (!w_.engine_->mayRunCommand(command::kDeleteDownloads)) return;
     const LangWithError& lang = ProgramLanguage();
     AStr question = lang.format(kTextDeleteDownloads, w_.engine_->outputFolder().c_str());
-    if (MessageBoxA(frame(), question.c_str(), lang.text(kProgramTitle).c_str(),
+    if (ShowBox(frame(), question, lang.text(kProgramTitle),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     (void)w_.engine_->deleteDownloads();
     w_.refreshStatusBar();
+}
+
+void MainCommands::openInBrowser() {
+    std::string target = w_.browserTarget();
+    // A start that fails is reported by the opener itself.
+    if (!target.empty()) (void)ShellOpen(GetParent(w_.hwnd()), AStr(target), false, true);
 }
 
 void MainCommands::copyUrl() {
@@ -235,7 +246,7 @@ void MainCommands::copyUrl() {
 
 void MainCommands::about() {
     const LangWithError& lang = ProgramLanguage();
-    MessageBoxA(frame(), lang.format(kTextAbout, kProgramVersion).c_str(), lang.text(kTextAboutTitle).c_str(),
+    ShowBox(frame(), lang.format(kTextAbout, kProgramVersion), lang.text(kTextAboutTitle),
                 MB_OK | MB_ICONINFORMATION);
 }
 
@@ -397,19 +408,19 @@ bool MainCommands::switchLanguage(const AStr& code) {
         const LangWithError& lang = ProgramLanguage();
         // The file asked for, not the one the search fell back to.
         AStr wanted = folder + "zb" + code + platform::kLibraryExtension;
-        MessageBoxA(frame(), lang.format(kTextNoLanguage, wanted.c_str()).c_str(), lang.text(kProgramTitle).c_str(),
+        ShowBox(frame(), lang.format(kTextNoLanguage, wanted.c_str()), lang.text(kProgramTitle),
                     MB_OK | MB_ICONERROR);
         return false;
     }
-    LanguageLoad loaded = LoadLanguage(folder, code, ProgramLanguage());
+    LanguageLoad loaded = LoadProgramLanguage(folder, code);
     if (!ProgramLanguage().loaded()) {
         // It could not be loaded after all: back to the one there was.
-        (void)LoadLanguage(folder, before.empty() ? AStr(kDefaultLanguage) : before, ProgramLanguage());
+        (void)LoadProgramLanguage(folder, before.empty() ? AStr(kDefaultLanguage) : before);
         reloadMenu();
         return false;
     }
     (void)w_.app_.settings().writeString(kOptionsSection, "language", loaded.code.c_str());
-    SetWindowTextA(frame(), ProgramLanguage().text(kProgramTitle).c_str());
+    SetWindowTextW(frame(), platform::WideText(ProgramLanguage().text(kProgramTitle)).c_str());
     reloadMenu();
     w_.panes_.tools().refreshTexts();
     w_.refreshStatusBar();

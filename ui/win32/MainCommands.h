@@ -75,6 +75,7 @@ private:
     void saveAs();
     void updateRun();
     void copyUrl();
+    void openInBrowser();
     void about();
     void deleteDownloads();
     void putRecentItems(HMENU file);

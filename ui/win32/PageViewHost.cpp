@@ -44,6 +44,12 @@ bool PageViewHost::showBitmap(const std::string& path) {
     return b != nullptr;
 }
 
+void PageViewHost::showPage(const std::string& path) {
+    pagePath_ = path;
+    setMode(Mode::Html);
+    InvalidateRect(html_.hwnd(), nullptr, TRUE);
+}
+
 LRESULT PageViewHost::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SIZE) {
         for (Mode m : {Mode::Html, Mode::Bitmap, Mode::None})

@@ -22,6 +22,10 @@ public:
     // Shows a BMP file in the bitmap viewer; false (and the empty viewer)
     // when the file is no picture this viewer can draw.
     bool showBitmap(const std::string& path);
+    // Shows a stored page (or any other stored file) in the HTML viewer.
+    void showPage(const std::string& path);
+    // The file the HTML viewer shows; empty when none.
+    const std::string& pagePath() const { return pagePath_; }
 
 protected:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -38,4 +42,5 @@ private:
 
     Viewer html_, bitmap_, none_;
     Mode mode_ = Mode::None;
+    std::string pagePath_;
 };

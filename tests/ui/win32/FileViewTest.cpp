@@ -143,6 +143,23 @@ TEST(FileView, NodesMadeAndDroppedWhileItShows) {
     f.host.view.nodeChanged(*picture);
     EXPECT_NE(f.item(*picture), nullptr);
 
+    // A folder made on the way is not announced: it shows with its first node.
+    ToBeOpenTN* way = Fixture::add(*f.site, "way");
+    ToBeOpenTN* distant = Fixture::add(*Fixture::add(*way, "deeper"), "far.html");
+    f.host.view.nodeAdded(*distant);
+    ASSERT_NE(f.item(*way), nullptr);
+    EXPECT_EQ(f.read(f.item(*way), text, sizeof text).cChildren, 1);
+    EXPECT_EQ(f.item(*distant), nullptr) << "inside a branch not opened yet";
+    // Links a job does not follow make nodes without news: they show at
+    // the job's end, in name order.
+    ToBeOpenTN* quiet = Fixture::add(*f.site, "b2.html");
+    EXPECT_EQ(f.item(*quiet), nullptr);
+    f.host.view.showUnannounced();
+    ASSERT_NE(f.item(*quiet), nullptr);
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(f.host.view.hwnd(), TVM_GETNEXTITEM, TVGN_NEXT,
+                                                       reinterpret_cast<LPARAM>(f.item(*b)))),
+              f.item(*quiet));
+
     // A dropped branch takes its items with it.
     f.expand(*closed);
     ASSERT_NE(f.item(*inside), nullptr);

@@ -26,6 +26,12 @@
 #include "app/LanguageFile.h"
 #include "app/shell/Application.h"
 #include "engine/EngineJob.h"
+#include "framework/mwstream.h"
+#include "site/GraphSupport.h"
+#include "site/LinkFlags.h"
+#include "site/NodeUrl.h"
+#include "site/TreeFile.h"
+#include "ui/panes/NodeLook.h"
 #include "ui/panes/CommandStates.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/WinFrontEnd.h"
@@ -222,11 +228,15 @@ protected:
     }
     // A project file of the test server's site, saved by the engine's own
     // classes.
-    std::string writeProject(const std::string& name, const std::string& url) {
+    std::string writeProject(const std::string& name, const std::string& url, int levels = -1) {
         std::string path = (dir / name).string();
         Project p;
         p.makeNew(ApplicationProfile());
         p.urls.add(url.c_str());
+        if (levels >= 0) {
+            p.levelsInternal = levels;
+            p.levelsExternal = 0;
+        }
         p.outputPath = (dir / (name + "-copy")).string().c_str();
         EXPECT_EQ(0, p.save(path.c_str()));
         return path;
@@ -346,17 +356,29 @@ TEST_F(MainCommandsTest, TheLanguageSwitchesAtRunTime) {
     const wchar_t* t[5] = {titles[0].c_str(), titles[1].c_str(), titles[2].c_str(), titles[3].c_str(),
                            titles[4].c_str()};
     ExpectWholeMenu(bar(), t);
+    // The help goes with the language.
+    std::string help = ProgramHelpPath().c_str();
+    EXPECT_EQ("zbrus.hlp", help.substr(help.size() - std::min<size_t>(help.size(), 9))) << help;
     // "&Русский", checked.
     EXPECT_EQ(Utf16("&\xD0\xF3\xF1\xF1\xEA\xE8\xE9", 1251), MenuText(bar(), 451, MF_BYCOMMAND));
     openMenus();
     EXPECT_TRUE(Checked(bar(), 451));
     EXPECT_FALSE(Checked(bar(), 450));
-    // The status bar, the toolbar's list and tips: "Готово", "Адреса".
+    // The status bar, the toolbar's list and tips: "Готово", "Адреса",
+    // as the controls hold them in UTF-16, whatever the system's code page.
     EXPECT_EQ("\xC3\xEE\xF2\xEE\xE2\xEE", main->statusBar().text(0));
-    char list[64] = {};
-    SendMessageA(main->panes().tools().list(), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(list));
-    EXPECT_EQ(std::string("\xC0\xE4\xF0\xE5\xF1\xE0"), list);
+    wchar_t shown[64] = {};
+    SendMessageW(main->statusBar().hwnd(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+    EXPECT_EQ(Utf16("\xC3\xEE\xF2\xEE\xE2\xEE", 1251), shown);
+    SendMessageW(main->panes().tools().list(), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(shown));
+    EXPECT_EQ(Utf16("\xC0\xE4\xF0\xE5\xF1\xE0", 1251), shown);
     EXPECT_EQ(std::string(ProgramLanguage().text(26600).c_str()), main->panes().tools().tipOf(125));
+    NMTTDISPINFOW tip = {};
+    tip.hdr.code = TTN_GETDISPINFOW;
+    tip.hdr.idFrom = 125;
+    ASSERT_TRUE(main->panes().tools().onNotify(&tip.hdr));
+    EXPECT_EQ(Utf16(ProgramLanguage().text(26600).c_str(), 1251), tip.lpszText);
+    EXPECT_GE(tip.lpszText[0], 0x400) << "a Cyrillic letter";
     EXPECT_EQ(AStr("rus"), main->commands().languageCode());
     EXPECT_NE(std::string::npos, ReadFile(ini).find("language=rus\r\n")) << ReadFile(ini);
     screenshotWithMenuOpen("menu-rus");
@@ -478,6 +500,221 @@ TEST_F(MainCommandsTest, NewAsksForTheStartAddressAndRunsTheJob) {
         command(121);
     }
     EXPECT_EQ(AStr(site.url("index.html").c_str()), main->engine().project().urls[0]);
+}
+
+// What a user does with a node of the link view: double-click shows its
+// stored copy in the page view; Enter on one the job left out offers to
+// fetch it, and Yes fetches that one file.
+TEST_F(MainCommandsTest, ANodeOpensItsCopyOrIsOfferedForFetching) {
+    enginetest::ServedSite site("open");
+    site.write("index.html", "<title>Top</title><a href=\"a.html\">to a</a>");
+    site.write("a.html", "<title>A</title><a href=\"deep.html\">deeper</a>");
+    site.write("deep.html", "<title>Deep</title>the end");
+    start();
+    ASSERT_TRUE(main->openProject(writeProject("open.zbp", site.url("index.html"), 1).c_str()));
+    command(125);
+    ASSERT_TRUE(runToIdle());
+    ASSERT_EQ(2u, main->engine().filesReceived());
+    command(402);  // the link view in the left pane
+    LinkView& links = main->linkView();
+    HWND tree = links.hwnd();
+    EXPECT_TRUE(IsWindowVisible(tree));
+    auto notify = [&](UINT code) {
+        NMHDR h = {tree, static_cast<UINT_PTR>(GetDlgCtrlID(tree)), code};
+        return SendMessageW(GetParent(tree), WM_NOTIFY, h.idFrom, reinterpret_cast<LPARAM>(&h));
+    };
+    auto select = [&](ToBeOpenTN* node) {
+        std::vector<HTREEITEM> items = links.itemsOf(*node);
+        ASSERT_FALSE(items.empty());
+        SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(items[0]));
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[0]));
+        SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(items[0]));
+    };
+    ToBeOpenTN* index = main->engine().graph().find(site.url("index.html"));
+    ToBeOpenTN* a = main->engine().graph().find(site.url("a.html"));
+    ToBeOpenTN* deep = main->engine().graph().find(site.url("deep.html"));
+    ASSERT_TRUE(index && a && deep);
+    ASSERT_EQ(0u, deep->flags & FlagReceived) << "beyond the depth";
+
+    // A stored page: the page view comes up with its copy.
+    command(403);
+    ASSERT_FALSE(main->layout().shows(PaneLayout::kPageView));
+    select(index);
+    select(a);
+    EXPECT_EQ(AStr(site.url("a.html").c_str()), main->currentUrl());
+    notify(NM_DBLCLK);
+    EXPECT_TRUE(main->layout().shows(PaneLayout::kPageView));
+    std::string shown = main->panes().pageView().pagePath();
+    EXPECT_NE(std::string::npos, shown.find("a.htm")) << shown;
+    EXPECT_EQ("<title>A</title>", ReadFile(shown).substr(0, 16));
+    EXPECT_EQ(shown, main->browserTarget());
+
+    // Not fetched: No leaves it so, Yes fetches it alone.
+    select(deep);
+    {
+        DialogDriver no(Press(IDNO));
+        notify(NM_RETURN);
+        EXPECT_NE(std::string::npos, no.text().find("deep.html has not been downloaded.")) << no.text();
+    }
+    EXPECT_EQ(0u, deep->flags & FlagReceived);
+    {
+        DialogDriver yes(Press(IDYES));
+        notify(NM_RETURN);
+        EXPECT_TRUE(yes.found());
+    }
+    ASSERT_TRUE(runToIdle());
+    EXPECT_NE(0u, deep->flags & FlagReceived);
+    EXPECT_EQ(1u, workertest::LoggedRequests(site.target("deep.html")).size());
+    EXPECT_EQ(1u, workertest::LoggedRequests(site.target("index.html")).size()) << "nothing else asked again";
+    // Now it is there to be shown.
+    notify(NM_DBLCLK);
+    EXPECT_EQ("<title>Deep</title>", ReadFile(main->panes().pageView().pagePath()).substr(0, 19));
+}
+
+// A whole run on a site of a few hundred pages as a user watches it: the
+// thread view lists the downloads while they run and the file view's icons
+// follow the job; at the end the file view shows every node of the saved
+// tree file with the icon of its state, the message pane the end message,
+// and the window is saved as a screenshot in both languages.
+TEST_F(MainCommandsTest, AWholeRunShowsInEveryPane) {
+    enginetest::ServedSite site("whole");
+    const int kPages = 300;
+    std::string index = "<title>Whole run</title>\n";
+    for (int i = 0; i < kPages; ++i) {
+        char name[16];
+        snprintf(name, sizeof name, "p%03d.html", i);
+        index += "<a href=\"" + std::string(name) + "\">Page " + std::to_string(i) + "</a>\n";
+        // Beyond the job's one level: known, never fetched.
+        site.write(name, "<title>Page " + std::to_string(i) + "</title><a href=\"deep/d" + std::to_string(i) +
+                             ".html\">deeper</a>");
+    }
+    index += "<a href=\"missing.html\">gone</a> <a href=\"/late?" + site.name + "\">slow</a>";
+    site.write("index.html", index);
+    start("/url " + site.url("index.html"));
+    FileView& files = main->fileView();
+    LinkGraph& graph = main->engine().graph();
+    auto iconOf = [&](HTREEITEM item) {
+        TVITEMW it = {};
+        it.mask = TVIF_IMAGE;
+        it.hItem = item;
+        SendMessageW(files.hwnd(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+        return it.iImage;
+    };
+    // Opens the branches down to node, as a user clicks them open.
+    auto expandTo = [&](const ToBeOpenTN& node) {
+        std::vector<const ToBeOpenTN*> above;
+        for (const ToBeOpenTN* p = node.parentNode(); p; p = p->parentNode()) above.push_back(p);
+        for (auto p = above.rbegin(); p != above.rend(); ++p)
+            if (HTREEITEM item = files.itemOf(**p))
+                SendMessageW(files.hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        return files.itemOf(node);
+    };
+    size_t mostRunning = 0;
+    std::set<int> watchedIcons;
+    ASSERT_TRUE(runUntil(
+        [&] {
+            mostRunning = std::max(mostRunning, main->threadView().lines().size());
+            if (ToBeOpenTN* watched = graph.find(site.url("p250.html")))
+                if (HTREEITEM item = expandTo(*watched)) watchedIcons.insert(iconOf(item));
+            return main->jobIdle() && main->engine().jobStarted() && main->engine().activeList().empty();
+        },
+        180));
+    EXPECT_GT(mostRunning, 0u) << "the thread view listed the running downloads";
+    EXPECT_TRUE(main->threadView().lines().empty());
+    EXPECT_GE(watchedIcons.size(), 2u) << "queued, then received";
+    EXPECT_EQ(1u, watchedIcons.count(static_cast<int>(NodeIcon::Done)));
+    ASSERT_FALSE(main->messageList().lines().empty());
+    EXPECT_EQ("The download is complete.", main->messageList().lines().back());
+
+    // The tree file as the engine saved it, against what the view shows.
+    std::string project = (dir / "whole.zbp").string();
+    main->commands().choosePath = [&](bool, const AStr&, const AStr&) { return AStr(project.c_str()); };
+    command(124);
+    std::string tree = ReadFile(treeFileName(project).c_str());
+    ASSERT_FALSE(tree.empty());
+    TestPolicy policy;
+    LinkGraph saved{policy};
+    imwstream in(tree);
+    ASSERT_EQ(0, readTree(saved, in));
+    size_t compared = 0;
+    std::set<int> icons;
+    std::function<void(const ToBeOpenTN&)> compare = [&](const ToBeOpenTN& n) {
+        for (const ToBeOpenTN* c = n.firstChild(); c; c = c->nextSibling()) {
+            AStr url = nodeUrl(c);
+            ToBeOpenTN* live = graph.find(url.view());
+            ASSERT_NE(nullptr, live) << url.c_str();
+            HTREEITEM item = expandTo(*live);
+            ASSERT_NE(nullptr, item) << url.c_str();
+            EXPECT_EQ(static_cast<int>(IconOf(*c)), iconOf(item)) << url.c_str();
+            icons.insert(iconOf(item));
+            ++compared;
+            compare(*c);
+        }
+    };
+    compare(saved.root());
+    EXPECT_GE(compared, 2u * kPages + 3u) << "the pages, the links beyond them, the index and the missing page";
+    EXPECT_GE(icons.size(), 4u) << "folders, received, never fetched, failed";
+
+    // What a user sees at the end, in English and after the switch to Russian.
+    if (HTREEITEM watched = expandTo(*graph.find(site.url("p250.html"))))
+        SendMessageW(files.hwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(watched));
+    fs::path shots = fs::path(ZB_BINARY_DIR) / "screens";
+    fs::create_directories(shots);
+    for (UINT language : {450u, 451u}) {
+        command(language);
+        SetForegroundWindow(frame);
+        RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+        Sleep(300);
+        std::string shot = (shots / (language == 450 ? "whole-run-enu.bmp" : "whole-run-rus.bmp")).string();
+        SaveScreen(shot);
+        EXPECT_GT(fs::file_size(shot), 100000u);
+    }
+    EXPECT_EQ(L"&\x0424\x0430\x0439\x043B", MenuText(bar(), 0, MF_BYPOSITION)) << "the Russian menu";
+}
+
+// A tree file cut off in the middle: the project opens with the nodes read
+// whole, the message pane says what happened, and the job goes on.
+TEST_F(MainCommandsTest, AProjectWithADamagedTreeFileOpensWithWhatCouldBeRead) {
+    enginetest::ServedSite site("damaged");
+    std::string index;
+    for (int i = 0; i < 40; ++i) {
+        index += "<a href=\"p" + std::to_string(i) + ".html\">p</a>";
+        site.write("p" + std::to_string(i) + ".html", "page " + std::to_string(i) + ", long enough");
+    }
+    site.write("index.html", index);
+    std::string project = writeProject("damaged.zbp", site.url("index.html"), 1);
+    start();
+    ASSERT_TRUE(main->openProject(project.c_str()));
+    command(125);
+    ASSERT_TRUE(runToIdle());
+    ASSERT_EQ(41u, main->engine().filesReceived());
+    command(123);
+    std::string treePath = treeFileName(project).c_str();
+    std::string tree = ReadFile(treePath);
+    ASSERT_GT(tree.size(), 1000u);
+    std::ofstream(treePath, std::ios::binary | std::ios::trunc) << tree.substr(0, tree.size() / 2);
+
+    ASSERT_TRUE(main->openProject(project.c_str()));
+    Pump();
+    const std::vector<std::string>& messages = main->messageList().lines();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(0u, messages.back().rfind("Cannot read the tree file", 0)) << messages.back();
+    EXPECT_TRUE(fs::exists(treePath + ".damaged")) << "the damaged file kept aside";
+    ToBeOpenTN* start = main->engine().graph().find(site.url("index.html"));
+    ASSERT_NE(nullptr, start) << "the nodes read whole are there";
+    ToBeOpenTN* host = main->engine().graph().root().firstChild();
+    ASSERT_NE(nullptr, host);
+    EXPECT_NE(nullptr, main->fileView().itemOf(*host)) << "and shown";
+    // The job goes on from what was read and ends with the whole site.
+    command(125);
+    ASSERT_TRUE(runToIdle());
+    EXPECT_EQ("The download is complete.", main->messageList().lines().back());
+    for (int i = 0; i < 40; ++i) {
+        ToBeOpenTN* page = main->engine().graph().find(site.url("p" + std::to_string(i) + ".html"));
+        ASSERT_NE(nullptr, page) << i;
+        EXPECT_NE(0u, page->flags & FlagReceived) << i;
+    }
 }
 
 TEST_F(MainCommandsTest, TheUpdateRunAsksTheServerAgain) {
