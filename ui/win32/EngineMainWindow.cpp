@@ -209,13 +209,19 @@ void EngineMainWindow::nodeRemoved(ToBeOpenTN* node) {
 
 void EngineMainWindow::updateCommands() {
     commands_.refreshToolbar();
-    noticeJobEnd();
+    catchUpViews();
 }
 
-void EngineMainWindow::noticeJobEnd() {
-    // At the end of a job the views show everything it met.
+void EngineMainWindow::catchUpViews() {
+    // While a job runs the nodes it made show in batches; at its end the
+    // views show everything it met.
     const bool idle = !engine_ || jobIdle();
-    if (idle && !wasIdle_) fileView_.showUnannounced();
+    if (idle && !wasIdle_) {
+        fileView_.showPending();
+        fileView_.showUnannounced();
+    } else {
+        fileView_.showPendingSoon();
+    }
     wasIdle_ = idle;
 }
 
@@ -287,7 +293,7 @@ void EngineMainWindow::showStoredFile(const std::string& path) {
 }
 
 void EngineMainWindow::refreshStatusBar() {
-    noticeJobEnd();
+    catchUpViews();
     const LangWithError& lang = ProgramLanguage();
     uint32_t seconds = engine_ ? engine_->elapsedMs() / 1000 : 0;
     if (engine_ && engine_->jobMessage() != jobMessageSeen_) {

@@ -89,8 +89,9 @@ private:
     // The views' notifications: their items, their selection, a node opened.
     bool onViewNotify(const NMHDR* header, LRESULT& result);
     void showStoredFile(const std::string& path);
-    // Called with the engine's news: what the views do once a job ended.
-    void noticeJobEnd();
+    // With the engine's news: the nodes made meanwhile show in batches,
+    // and everything the job met once it ended.
+    void catchUpViews();
     // The node's stored file when it is on disk; empty otherwise.
     std::string storedFileOf(const ToBeOpenTN& node) const;
 

@@ -1,5 +1,6 @@
 #include "ui/win32/FileView.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Text.h"
@@ -28,6 +29,7 @@ void FileView::clear() {
     clearing_ = false;
     items_.clear();
     filled_.clear();
+    pending_.clear();
     root_ = nullptr;
 }
 
@@ -117,11 +119,37 @@ void FileView::nodeChanged(ToBeOpenTN& node) {
 
 void FileView::nodeAdded(ToBeOpenTN& node) {
     if (!root_ || itemOf(node)) return;
+    pending_.insert(&node);
+    showPendingSoon();
+}
+
+void FileView::showPendingSoon() {
+    if (!pending_.empty() && GetTickCount() - lastShown_ >= batchGap_) showPending();
+}
+
+void FileView::showPending() {
+    const DWORD start = GetTickCount();
+    lastShown_ = start;
+    if (pending_.empty()) return;
+    // Each item the control takes while it draws costs it a pass over
+    // every item it holds: the new ones go in together.
+    std::unordered_set<ToBeOpenTN*> nodes;
+    nodes.swap(pending_);
+    SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
+    for (ToBeOpenTN* node : nodes) place(*node);
+    SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+    // A control that holds many items costs more a batch: the batches
+    // come less often, so that the view keeps to a small share of a core.
+    batchGap_ = std::clamp<DWORD>((GetTickCount() - start) * kBatchCostShare, kMinBatchGapMs, kMaxBatchGapMs);
+}
+
+void FileView::place(ToBeOpenTN& node) {
+    if (itemOf(node)) return;
     ToBeOpenTN* parent = node.parentNode();
     if (!parent) return;
     // The folders made on the way to a node are not announced: one under
     // an open branch shows with the first node inside it.
-    if (!itemOf(*parent)) nodeAdded(*parent);
+    if (!itemOf(*parent)) place(*parent);
     HTREEITEM parentItem = itemOf(*parent);
     if (!parentItem) return;
     // A branch never opened makes its items when it opens; it may need its
@@ -145,6 +173,7 @@ void FileView::nodeAdded(ToBeOpenTN& node) {
 }
 
 void FileView::nodeRemoved(ToBeOpenTN& node) {
+    pending_.erase(&node);
     if (HTREEITEM item = itemOf(node)) SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
 }
 

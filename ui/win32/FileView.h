@@ -19,6 +19,9 @@ class ToBeOpenTN;
 class FileView {
 public:
     static constexpr int kIconsBitmapId = 102;
+    // Nodes made while a job runs go in together, a batch at most every
+    // kBatchCostShare times what the last one cost, within these bounds.
+    static constexpr DWORD kMinBatchGapMs = 250, kMaxBatchGapMs = 3000, kBatchCostShare = 30;
 
     FileView() = default;
     FileView(const FileView&) = delete;
@@ -41,6 +44,10 @@ public:
     void nodeChanged(ToBeOpenTN& node);
     void nodeAdded(ToBeOpenTN& node);
     void nodeRemoved(ToBeOpenTN& node);
+    // The nodes made and not shown yet: now, or when the last batch is
+    // old enough.
+    void showPending();
+    void showPendingSoon();
     // The nodes a job made under open branches without news (the links it
     // does not follow) show: at the end of a job, and when a branch opens again.
     void showUnannounced();
@@ -57,6 +64,8 @@ public:
 private:
     HTREEITEM insert(ToBeOpenTN& node, HTREEITEM parent, HTREEITEM after);
     void fillChildren(ToBeOpenTN& node, HTREEITEM item);
+    // An item for a node made under a branch that is open, in name order.
+    void place(ToBeOpenTN& node);
     // Items, in name order, for the children of a filled node that have none.
     void addMissingChildren(ToBeOpenTN& node, HTREEITEM item);
     void repaint(HTREEITEM item) const;
@@ -68,6 +77,9 @@ private:
     std::string rootLabel_;
     std::unordered_map<const ToBeOpenTN*, HTREEITEM> items_;
     std::unordered_set<const ToBeOpenTN*> filled_;  // nodes whose children have items
+    std::unordered_set<ToBeOpenTN*> pending_;       // made, to show with the next batch
+    DWORD lastShown_ = 0;                           // when the last batch went in
+    DWORD batchGap_ = kMinBatchGapMs;               // the time until the next may go in
     std::wstring text_;  // the text last handed to the control, kept until it asks again
     bool clearing_ = false;
 };

@@ -126,8 +126,13 @@ TEST(FileView, NodesMadeAndDroppedWhileItShows) {
     HTREEITEM first = reinterpret_cast<HTREEITEM>(
         SendMessageA(f.host.view.hwnd(), TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(f.item(*f.site))));
     EXPECT_EQ(first, f.item(*a));
+    // Made right after: it waits for the next batch.
     ToBeOpenTN* c = Fixture::add(*f.site, "c.html");
     f.host.view.nodeAdded(*c);
+    EXPECT_EQ(f.item(*c), nullptr);
+    f.host.view.showPendingSoon();
+    EXPECT_EQ(f.item(*c), nullptr) << "not yet";
+    f.host.view.showPending();
     HTREEITEM afterB = reinterpret_cast<HTREEITEM>(
         SendMessageA(f.host.view.hwnd(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(f.item(*b))));
     EXPECT_EQ(afterB, f.item(*c));  // "c.html" sorts before "closed"
@@ -136,17 +141,20 @@ TEST(FileView, NodesMadeAndDroppedWhileItShows) {
     EXPECT_EQ(f.read(f.item(*closed), text, sizeof text).cChildren, 0);
     ToBeOpenTN* inside = Fixture::add(*closed, "x.html");
     f.host.view.nodeAdded(*inside);
+    f.host.view.showPending();
     EXPECT_EQ(f.item(*inside), nullptr);
     EXPECT_EQ(f.read(f.item(*closed), text, sizeof text).cChildren, 1);
     // A picture, not announced when made, shows once it changes.
     ToBeOpenTN* picture = Fixture::add(*f.site, "p.gif", StateQueued);
     f.host.view.nodeChanged(*picture);
+    f.host.view.showPending();
     EXPECT_NE(f.item(*picture), nullptr);
 
     // A folder made on the way is not announced: it shows with its first node.
     ToBeOpenTN* way = Fixture::add(*f.site, "way");
     ToBeOpenTN* distant = Fixture::add(*Fixture::add(*way, "deeper"), "far.html");
     f.host.view.nodeAdded(*distant);
+    f.host.view.showPending();
     ASSERT_NE(f.item(*way), nullptr);
     EXPECT_EQ(f.read(f.item(*way), text, sizeof text).cChildren, 1);
     EXPECT_EQ(f.item(*distant), nullptr) << "inside a branch not opened yet";
@@ -168,6 +176,12 @@ TEST(FileView, NodesMadeAndDroppedWhileItShows) {
     EXPECT_EQ(f.host.view.itemCount(), before - 2);
     EXPECT_EQ(f.item(*closed), nullptr);
     EXPECT_EQ(f.item(*inside), nullptr);
+    // A node that goes before its batch never shows.
+    ToBeOpenTN* brief = Fixture::add(*f.site, "brief.html");
+    f.host.view.nodeAdded(*brief);
+    f.host.view.nodeRemoved(*brief);
+    f.host.view.showPending();
+    EXPECT_EQ(f.item(*brief), nullptr);
     f.host.view.clear();
     EXPECT_EQ(f.host.view.itemCount(), 0u);
 }
