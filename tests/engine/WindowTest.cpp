@@ -382,9 +382,10 @@ TEST(Window, SizeLimitEndsTheJobWithItsText) {
 // started for it, nothing else asked again.
 TEST(Window, ANodeTheUserAsksForIsFetchedWhateverTheFilters) {
     ServedSite site("asked");
-    site.write("index.html", Page("Top", {"a.html"}));
+    site.write("index.html", Page("Top", {"a.html", "files.zip"}));
     site.write("a.html", Page("A", {"deep.html"}));
     site.write("deep.html", Page("Deep", {}));
+    site.write("files.zip", std::string("PK\x03\x04", 4) + std::string(2000, 'z'));
     EngineJob job;
     SetUpJob(job, site.url("index.html"), 1);
     job.window->continueJob();
@@ -405,6 +406,15 @@ TEST(Window, ANodeTheUserAsksForIsFetchedWhateverTheFilters) {
     EXPECT_EQ(1u, Requests(site.target("deep.html")));
     EXPECT_EQ(1u, Requests(site.target("index.html")));
     EXPECT_TRUE(job.window->graphChanged());
+
+    // A file of a class the job does not take (downloads) likewise.
+    ToBeOpenTN* zip = job.window->graph().find(site.url("files.zip"));
+    ASSERT_NE(nullptr, zip);
+    ASSERT_EQ(0u, zip->flags & FlagReceived) << "not a class the job takes";
+    ASSERT_TRUE(job.window->fetchNode(*zip));
+    ASSERT_TRUE(job.run());
+    EXPECT_NE(0u, zip->flags & FlagReceived) << zip->state << " " << zip->lastError;
+    EXPECT_EQ(1u, Requests(site.target("files.zip")));
 }
 
 // A finished job saved, opened again and refreshed: every file answers
