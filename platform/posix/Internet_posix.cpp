@@ -23,6 +23,7 @@
 
 #include "platform/File.h"
 #include "platform/UrlSafety.h"
+#include "platform/posix/CurlHandlePool_posix.h"
 #include "platform/posix/Errors_posix.h"
 
 namespace platform {
@@ -217,7 +218,6 @@ private:
     static size_t OnHeader(char* p, size_t size, size_t n, void* self);
     static size_t OnBody(char* p, size_t size, size_t n, void* self);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
-    static int OnCloseSocket(void* self, curl_socket_t s);
     static int OnPrereq(void* self, char* conn_primary_ip, char* conn_local_ip, int conn_primary_port,
                         int conn_local_port);
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
@@ -241,6 +241,8 @@ private:
     uintptr_t context_;
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
+    bool added_ = false;  // easy_ is in multi_
+    std::string place_;   // scheme, host and proxy: which kept handles suit it
     curl_slist* requestHeaders_ = nullptr;
     std::atomic<bool> aborted_{false};
 
@@ -338,11 +340,11 @@ CurlRequest::~CurlRequest() {
         auto& v = session_->live;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    if (easy_) {
-        curl_multi_remove_handle(multi_, easy_);
-        curl_easy_cleanup(easy_);
-    }
-    if (multi_) curl_multi_cleanup(multi_);
+    if (added_) curl_multi_remove_handle(multi_, easy_);
+    // The handles go back with the connections they keep; a transfer the
+    // user stopped may have left its connection in any state.
+    if (multi_ && !aborted_) CurlHandlePool::instance().give(place_, {multi_, easy_});
+    else CurlHandlePool::destroy({multi_, easy_});
     curl_slist_free_all(requestHeaders_);
     // The last report of a handle, as the platform's library makes it.
     void* h = handle();
@@ -394,7 +396,14 @@ int CurlRequest::open(const char* url, const char* headers, uint32_t headersLeng
         session_->live.push_back(this);
         viaProxy_ = session_->access == kOpenProxy && !session_->proxy.empty();
     }
-    multi_ = curl_multi_init();
+    place_ = scheme + "://" + host;
+    if (viaProxy_) {
+        std::lock_guard<std::mutex> lock(session_->mutex);
+        place_ += " via " + session_->proxy;
+    }
+    CurlHandles kept = CurlHandlePool::instance().take(place_);
+    multi_ = kept.multi;
+    easy_ = kept.easy;
     if (!multi_) return FailWith(kErrorInternal);
     struct {
         void* handle;
@@ -420,12 +429,10 @@ int CurlRequest::open(const char* url, const char* headers, uint32_t headersLeng
 }
 
 int CurlRequest::start() {
-    if (easy_) {
-        curl_multi_remove_handle(multi_, easy_);
-        curl_easy_cleanup(easy_);
-    }
-    easy_ = curl_easy_init();
-    if (!easy_) return kErrorInternal;
+    if (added_) curl_multi_remove_handle(multi_, easy_);
+    added_ = false;
+    // Every option from the start; the connections and caches stay.
+    curl_easy_reset(easy_);
     tLastWords = {};
     head_.clear();
     finalHead_.clear();
@@ -463,8 +470,6 @@ int CurlRequest::start() {
     curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, &OnOpenSocket);
     curl_easy_setopt(c, CURLOPT_OPENSOCKETDATA, this);
-    curl_easy_setopt(c, CURLOPT_CLOSESOCKETFUNCTION, &OnCloseSocket);
-    curl_easy_setopt(c, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(c, CURLOPT_PREREQFUNCTION, &OnPrereq);
     curl_easy_setopt(c, CURLOPT_PREREQDATA, this);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
@@ -499,6 +504,7 @@ int CurlRequest::start() {
         if (!gTestCa.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, gTestCa.c_str());
     }
     if (curl_multi_add_handle(multi_, c) != CURLM_OK) return kErrorInternal;
+    added_ = true;
     return 0;
 }
 
@@ -646,14 +652,6 @@ curl_socket_t CurlRequest::OnOpenSocket(void* self, curlsocktype, curl_sockaddr*
     r->reportText(kStatusNameResolved, text);
     r->reportText(kStatusConnecting, text);
     return socket(a->family, a->socktype | SOCK_CLOEXEC, a->protocol);
-}
-
-int CurlRequest::OnCloseSocket(void* self, curl_socket_t s) {
-    auto* r = static_cast<CurlRequest*>(self);
-    r->report(kStatusClosingConnection);
-    int e = ::close(s);
-    r->report(kStatusConnectionClosed);
-    return e;
 }
 
 int CurlRequest::OnPrereq(void* self, char* ip, char*, int, int) {

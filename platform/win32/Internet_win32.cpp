@@ -41,6 +41,8 @@ namespace {
 
 // A stuck call gives up after this long, as on the POSIX side.
 constexpr DWORD kReceiveTimeoutMs = 60000;
+// The most downloads the engine runs at once.
+constexpr DWORD kMostConnectionsPerServer = 32;
 // Every read of the library asks for at least this much; smaller reads
 // are served from what came.
 constexpr uint32_t kBlock = 256 * 1024;
@@ -635,6 +637,15 @@ std::unique_ptr<InternetSession> InternetSession::Open(const char* agent, uint32
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    // The library holds every server to two connections at once (four
+    // for HTTP/1.0): five downloads would fetch two files at a time. The
+    // engine keeps to the job's own count of downloads at once.
+    static std::once_flag raised;
+    std::call_once(raised, [] {
+        DWORD most = kMostConnectionsPerServer;
+        InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &most, sizeof most);
+        InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &most, sizeof most);
+    });
     HINTERNET h = InternetOpenA(agent, accessType, proxy, proxyBypass, flags);
     if (!h) return nullptr;
     InternetSetStatusCallbackA(h, &OnStatus);

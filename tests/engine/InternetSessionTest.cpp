@@ -10,12 +10,15 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/InternetSession.h"
 #include "engine/NetTarget.h"
+#include "engine/WorkerJob.h"
 #include "engine/iurlwstream.h"
 #include "engine/nwstreambuf.h"
 #include "framework/fwstreambuf.h"
@@ -363,6 +366,46 @@ TEST(InternetSession, FileUrlsOpenOnlyRegularFilesOfALocalDisk) {
         // 5 where the path was looked at; a Wine without Z:\dev gives 3.
         EXPECT_TRUE(e == 5 || e == 3) << u << " " << e;
     }
+}
+
+// Which connection of the test server asked for target, from its log.
+std::string PeerOf(const std::string& target) {
+    std::vector<std::string> lines = workertest::LoggedRequests(target);
+    if (lines.size() != 1) return "asked " + std::to_string(lines.size()) + " times";
+    size_t at = lines[0].find("\"peer\": \"");
+    if (at == std::string::npos) return "no peer";
+    at += 9;
+    return lines[0].substr(at, lines[0].find('"', at) - at);
+}
+
+// Downloads one after another, each in a session of its own as the engine
+// makes them, share their connection to the server; one the server dropped
+// without a word while it idled is replaced, and the request succeeds.
+TEST(InternetSession, ConnectionsAreKeptFromOneDownloadToTheNext) {
+    const std::string tag = std::to_string(std::random_device{}());
+    auto fetch = [&](const std::string& target) {
+        Session session;
+        iurlwstream s(session, HttpUrl(target).c_str(), 1, kWorkerFlags, nullptr, 0);
+        EXPECT_FALSE(s.fail()) << target << ": " << s.openError();
+        std::string body;
+        char buf[4096];
+        for (size_t n; (n = s.read(buf, sizeof buf)) > 0;) body.append(buf, n);
+        return body;
+    };
+    std::set<std::string> peers;
+    for (int i = 0; i < 8; ++i) {
+        std::string target = "/hello.txt?kept-" + tag + "-" + std::to_string(i);
+        EXPECT_EQ(kHello, fetch(target));
+        peers.insert(PeerOf(target));
+    }
+    EXPECT_LE(peers.size(), 2u) << "eight downloads, " << peers.size() << " connections";
+
+    const std::string dropped = "/quiet-close?" + tag;
+    EXPECT_EQ("the connection ends after this", fetch(dropped));
+    const std::string after = "/hello.txt?after-" + tag;
+    EXPECT_EQ(kHello, fetch(after));
+    EXPECT_NE(PeerOf(dropped), PeerOf(after));
+    EXPECT_EQ(1u, workertest::LoggedRequests(after).size());
 }
 
 TEST(InternetSession, CutBodyDeliversWhatCameThenFails) {

@@ -40,6 +40,7 @@ SCRIPT = {
     "/stall": {"file": "data.bin", "stall": 100},
     "/auth": {"auth": "ann:secret", "body": "inside"},
     "/late": {"body": "late", "delay": 3},
+    "/quiet-close": {"body": "the connection ends after this", "quiet_close": True},
     "/big": {"body": {"repeat": "0123456789abcdef", "size": BIG},
              "headers": [["Content-Type", "application/octet-stream"]]},
     "/garbage": {"raw": "this is not http at all\r\n\r\n"},

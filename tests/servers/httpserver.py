@@ -45,7 +45,7 @@ ENTRY_KEYS = {
     "status", "reason", "headers", "body", "file", "auth", "redirect",
     "gzip", "chunked", "wrong_length", "cut_after", "delay", "stall",
     "range_offset_wrong", "raw", "endless_headers", "ranges",
-    "conditional", "close",
+    "conditional", "close", "quiet_close",
 }
 
 PIECE = 65536
@@ -431,6 +431,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "version": self.request_version,
             "headers": [[k, v] for k, v in self.headers.items()],
             "body_length": body_len,
+            # Which connection asked: kept connections show as one peer.
+            "peer": "%s:%d" % tuple(self.client_address[:2]),
         })
         if self.headers.get("Connection", "").lower() == "close":
             self.close_connection = True
@@ -538,6 +540,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         if self.close_connection:
             headers.append(["Connection", "close"])
+        elif o.get("quiet_close"):
+            # Closed after the answer without saying so, as a server drops
+            # a kept connection that idles.
+            self.close_connection = True
         head = "HTTP/1.1 %d %s\r\n" % (status, reason)
         head += "".join("%s: %s\r\n" % (k, v) for k, v in headers) + "\r\n"
         self.wfile.write(head.encode("latin-1"))
