@@ -159,6 +159,10 @@ class CommandOptions(HostileTest):
         for args, line in cases:
             r = self.call(*(args + [url]))
             self.assertEqual((r.returncode, r.stderr, r.stdout), (64, line, b""), args)
+        # A word that is no option, after the job's URL.
+        r = self.call(url, "depth", "3")
+        self.assertEqual(r.returncode, 64, r)
+        self.assertTrue(r.stderr.startswith(b"zbrask: depth: one job at a time"), r.stderr)
         r = self.call("--depth", "2", "/auto")
         self.assertEqual(r.returncode, 64, r)
         self.assertIn(b"--depth sets the options of one job", r.stderr)

@@ -213,6 +213,11 @@ const Refused kRefused[] = {
     {{"--stubs", "/auto"}, kTextOptionsNeedJob, "--stubs", "", 0, 0},
     {{"a.zbp", "b.zbp", "--threads", "2"}, kTextOptionsNeedJob, "--threads", "", 0, 0},
     {{"--password", "x", "a.zbp"}, kTextOptionsNeedJob, "--password", "", 0, 0},
+    // One job at a time, and nothing after it that is no option.
+    {{kUrl, "depth", "3"}, kTextStrayWord, "depth", "", 0, 0},
+    {{"/url", kUrl, "http://other/"}, kTextStrayWord, "http://other/", "", 0, 0},
+    {{"/f", "a.zbp", "b.zbp"}, kTextStrayWord, "b.zbp", "", 0, 0},
+    {{"--update", "a.zbp", "/url", kUrl}, kTextStrayWord, "/url", "", 0, 0},
 };
 
 TEST(ConsoleArguments, WrongOptionsAndValuesAreNamed) {

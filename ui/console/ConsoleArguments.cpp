@@ -244,8 +244,12 @@ private:
     }
 
     void finish() {
-        if (r_.run.size() == 1 && LooksLikeUrl(r_.run[0])) r_.run.insert(r_.run.begin(), "/url");
+        if (!r_.run.empty() && LooksLikeUrl(r_.run[0])) r_.run.insert(r_.run.begin(), "/url");
         RunRequest run = ParseRunRequest(r_.run);
+        // A word after the job is no part of it: an option without its
+        // dashes, or a second URL, which would be dropped unseen.
+        if ((run.kind == RunRequest::Url || run.kind == RunRequest::OpenFile) && r_.run.size() > 2)
+            return fail(kTextStrayWord, r_.run[2]);
         // The options describe one job: a batch runs projects of their own.
         if (r_.job.any() && run.kind != RunRequest::Url && run.kind != RunRequest::OpenFile)
             fail(kTextOptionsNeedJob, r_.firstJobOption);

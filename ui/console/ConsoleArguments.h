@@ -18,6 +18,7 @@ enum ArgumentText {
     kTextProxyWanted = 23044,     // %s option, %s value
     kTextControlChars = 23045,    // %s: the option
     kTextOptionsNeedJob = 23046,  // %s: the first job option
+    kTextStrayWord = 23050,       // %s: a word after the job's URL or project
 };
 
 struct ConsoleArguments {
