@@ -1,6 +1,7 @@
 #include "ui/console/ConsoleArguments.h"
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
