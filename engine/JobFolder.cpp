@@ -34,6 +34,17 @@ bool SameStartUrl(std::string_view a, std::string_view b) {
     return entered(a) == entered(b);
 }
 
+namespace {
+
+// Whether the project at path is the job of url alone.
+bool IsJobOf(const AStr& path, std::string_view url) {
+    Project there{ApplicationProfile()};
+    if (there.open(path.c_str()) != 0) return false;
+    return there.urls.count() == 1 && SameStartUrl(there.urls.first()->str.view(), url);
+}
+
+}  // namespace
+
 UnnamedJob UnnamedJobFor(std::string_view url, const AStr& base, char separator) {
     const AStr first =
         UnnamedJobFolder(url, base.empty() ? platform::CurrentFolder() : std::string(base.c_str()), separator);
@@ -44,11 +55,20 @@ UnnamedJob UnnamedJobFor(std::string_view url, const AStr& base, char separator)
         job.folder = NumberedJobFolder(first, n);
         job.project = UnnamedJobProject(job.folder, separator);
         if (!platform::FileExists(job.project.c_str())) return job;
-        Project there{ApplicationProfile()};
-        if (there.open(job.project.c_str()) != 0) continue;
-        if (there.urls.count() == 1 && SameStartUrl(there.urls.first()->str.view(), url)) {
+        if (IsJobOf(job.project, url)) {
             job.continues = true;
             return job;
         }
     }
+}
+
+UnnamedJob JobInFolder(std::string_view url, const AStr& folder, char separator) {
+    UnnamedJob job;
+    job.folder = folder;
+    job.project = UnnamedJobProject(folder, separator);
+    if (platform::FileExists(job.project.c_str())) {
+        job.continues = IsJobOf(job.project, url);
+        job.taken = !job.continues;
+    }
+    return job;
 }

@@ -33,5 +33,11 @@ bool SameStartUrl(std::string_view a, std::string_view b);
 struct UnnamedJob {
     AStr folder, project;
     bool continues = false;
+    bool taken = false;  // the folder holds another job's project
 };
 UnnamedJob UnnamedJobFor(std::string_view url, const AStr& base, char separator);
+
+// The job for url in a folder the user named, with its project inside as
+// above: continued when that project is this URL's own job, taken (and
+// to be left alone) when it is another's.
+UnnamedJob JobInFolder(std::string_view url, const AStr& folder, char separator);

@@ -227,7 +227,7 @@ uint32_t ThreadData::run() {
                     char text[kMaxUrlText];
                     uint32_t length = sizeof text - 1;
                     if (net->request() && net->request()->queryOption(kOptionUrl, text, length))
-                        finalUrl_.assign(text, length < sizeof text ? length : sizeof text - 1);
+                        finalUrl_ = withoutAddedLogin(AStr(std::string_view(text, length < sizeof text ? length : sizeof text - 1)));
                     uint32_t flags = 0;
                     length = sizeof flags;
                     viaProxy_ = net->request() && net->request()->queryOption(kOptionRequestFlags, &flags, length) &&
@@ -433,6 +433,15 @@ ThreadData::Copy ThreadData::copyBody(wstreambuf& in, uint32_t& result) {
     return verdict;
 }
 
+AStr ThreadData::withoutAddedLogin(const AStr& u) const {
+    if (!loginAdded_) return u;
+    url::SplitUrl parts;
+    if (!url::splitUrl(u.view(), url::kNoEncode, parts) || parts.user != user) return u;
+    AStr plain;
+    if (url::buildUrl(parts.service, parts.host.view(), parts.port, "", "", parts.path.view(), plain) != 0) return u;
+    return plain;
+}
+
 int ThreadData::onFailure(bool retried, uint32_t& result) {
     if (!retried && result == kRefused && (status_ == 401 || status_ == 418) && !user.empty()) {
         url::SplitUrl parts;
@@ -441,6 +450,7 @@ int ThreadData::onFailure(bool retried, uint32_t& result) {
             if (url::buildUrl(parts.service, parts.host.view(), parts.port, user.view(), password.view(),
                               parts.path.view(), withUser) == 0) {
                 url_ = withUser;
+                loginAdded_ = true;
                 return kRetry;
             }
         }
@@ -527,8 +537,8 @@ int ThreadData::onSuccess(uint32_t& result) {
 
 int ThreadData::placeFile(int& error) {
     if (savedFile_.empty()) {
-        AStr name = url_;
-        bool differs = !finalUrl_.empty() && finalUrl_ != url_;
+        AStr name = withoutAddedLogin(url_);
+        bool differs = !finalUrl_.empty() && finalUrl_ != name;
         bool plain = url_.find('?') == AStr::npos && url_.find('#') == AStr::npos &&
                      finalUrl_.find('?') == AStr::npos && finalUrl_.find('#') == AStr::npos;
         if (differs && plain) {
@@ -578,7 +588,7 @@ int ThreadData::placeFile(int& error) {
 // the size limit.
 uint32_t ThreadData::extractLinks(bool parse, uint32_t codePage) {
     if (!parse) return 0;
-    AStr pageUrl = finalUrl_.empty() ? url_ : finalUrl_;
+    AStr pageUrl = finalUrl_.empty() ? withoutAddedLogin(url_) : finalUrl_;
     if (!contentType_.empty() && !contentType_.equalsNoCase("text/html")) {
         baseUrl_ = pageUrl;
         return 0;

@@ -92,6 +92,11 @@ private:
     Check checkResponse(httpwstreambuf& http, bool retried, uint32_t& result);
     Copy copyBody(wstreambuf& in, uint32_t& result);
     int onFailure(bool retried, uint32_t& result);
+    // u without the login this worker put into it for a retry: the login
+    // is the request's alone, never part of an address the job keeps
+    // (links resolved against it would pass by the start site's checks
+    // and the exclude list, and the password would reach the tree file).
+    AStr withoutAddedLogin(const AStr& u) const;
     int onSuccess(uint32_t& result);
     int placeFile(int& error);
     uint32_t extractLinks(bool parse, uint32_t codePage);
@@ -108,6 +113,7 @@ private:
     AStr compareFile_;
     int64_t compareTime_ = 0;   // file time
     AStr finalUrl_;
+    bool loginAdded_ = false;
     AStr baseUrl_;
     AStr title_;
     ExtractList links_;

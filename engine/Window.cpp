@@ -772,7 +772,8 @@ bool Window::mayRunCommand(uint32_t command) {
     return false;
 }
 
-void Window::newJob(const char* url, const char* outputPath, const char* projectPath) {
+void Window::newJob(const char* url, const char* outputPath, const char* projectPath,
+                    const std::function<void(Mission&)>& adjust) {
     folderLock_.release();
     straysPending_ = false;
     strays_.clear();
@@ -781,6 +782,7 @@ void Window::newJob(const char* url, const char* outputPath, const char* project
     project_.urls.clear();
     project_.urls.add(url);
     project_.outputPath = outputPath;
+    if (adjust) adjust(project_);
     jobStartTick_ = 0;
     failed_.clear();
     failureWords_.clear();

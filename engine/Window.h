@@ -124,7 +124,15 @@ public:
     // are written there at once, and the tree file again while the job
     // runs, so that a job killed at any moment can be continued; without
     // one the job stays unnamed until the user names it.
-    void newJob(const char* url, const char* outputPath, const char* projectPath = nullptr);
+    // adjust, when given, changes the new mission before the job starts
+    // (the terminal program's options).
+    void newJob(const char* url, const char* outputPath, const char* projectPath = nullptr,
+                const std::function<void(Mission&)>& adjust = nullptr);
+    // The user agent and proxy of the downloads started from now on.
+    void setConnection(const AStr& agent, const ProxySettings& proxy) {
+        settings_.agent = agent;
+        settings_.proxy = proxy;
+    }
     // Opens a project file and its tree file as the current job (idle),
     // the tree's queue weighed by this project's start URLs and filters;
     // 0, or -1 when the project file cannot be read (the job message says

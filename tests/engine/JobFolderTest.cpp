@@ -110,4 +110,22 @@ TEST(JobFolder, AProjectOfSeveralStartUrlsIsAnotherJob) {
     EXPECT_EQ(str(job.folder), b.at("h.test-2"));
 }
 
+TEST(JobFolder, AFolderTheUserNamesIsContinuedOrLeftToItsOwnJob) {
+    Base b;
+    UnnamedJob fresh = JobInFolder("http://h.test/a.html", AStr(b.at("copy")), kSep);
+    EXPECT_EQ(str(fresh.folder), b.at("copy"));
+    EXPECT_EQ(str(fresh.project), b.at("copy/copy.zbp"));
+    EXPECT_FALSE(fresh.continues);
+    EXPECT_FALSE(fresh.taken);
+
+    b.saveJob("http://h.test/a.html");
+    UnnamedJob same = JobInFolder("http://h.test/a.html", AStr(b.at("h.test")), kSep);
+    EXPECT_TRUE(same.continues);
+    EXPECT_FALSE(same.taken);
+    // Another URL would write over that job's project.
+    UnnamedJob other = JobInFolder("http://h.test/b.html", AStr(b.at("h.test")), kSep);
+    EXPECT_FALSE(other.continues);
+    EXPECT_TRUE(other.taken);
+}
+
 }  // namespace

@@ -33,11 +33,16 @@ class CommandLine(HostileTest):
 
     def test_words_that_name_no_project_leave_the_batch_list_alone(self):
         open(os.path.join(self.dir, "real.zbp"), "w").close()
-        for args in (["--verbose"], ["mistyped.zbp"], ["real.zbp", "mistyped"]):
+        for args in (["mistyped.zbp"], ["real.zbp", "mistyped"]):
             r = self.call(*args)
             self.assertEqual(r.returncode, 64, (args, r))
             self.assertIn(b"usage: zbrask", r.stderr)
             self.assertBatchListKept()
+        # An option the program does not know is named on one line.
+        r = self.call("--verbose")
+        self.assertEqual(r.returncode, 64, r)
+        self.assertEqual(r.stderr, b"zbrask: unknown option --verbose (zbrask --help lists the options)\n")
+        self.assertBatchListKept()
 
     def test_help_prints_the_usage_and_succeeds(self):
         for flag in ("--help", "-h"):

@@ -57,6 +57,11 @@ FORMATTED = {
     23026: ["s", "d"],
     23027: ["s"],                       # the project continued
     23030: ["s"],                       # install-time switch
+    23040: ["s"], 23041: ["s"], 23042: ["s"],   # a wrong option
+    23043: ["s", "s", "d", "d"],        # option, value, lowest, highest
+    23044: ["s", "s"], 23045: ["s"], 23046: ["s"],
+    23047: ["s", "s"],                  # folder, the other job's project
+    23050: ["s"],                       # a stray word after the job
     # The main window's commands.
     22191: ["s"],                       # the version
     22192: ["s"],                       # the output folder
@@ -79,6 +84,7 @@ PROGRAM_TEXTS = (
     + list(range(50001, 50006))                       # framework reports
     + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program
     + list(range(23010, 23019)) + list(range(23020, 23027)) + [23030]
+    + list(range(23040, 23051))                       # the terminal's options, the usage's rest
 )
 
 SHELL_RESULTS = [0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32]

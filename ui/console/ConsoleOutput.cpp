@@ -44,7 +44,7 @@ std::string ConsoleOutput::say(int number, ...) const {
 void ConsoleOutput::message(std::string_view text) { line(fromCodePage(text)); }
 
 void ConsoleOutput::setMessages(const AStr&, const AStr& newest, bool repeat) {
-    if (!repeat && !newest.empty()) message(newest.view());
+    if (!repeat && !newest.empty() && !quiet_) message(newest.view());
 }
 
 namespace {
@@ -77,6 +77,7 @@ void ConsoleOutput::line(std::string_view utf8) {
 }
 
 void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
+    if (quiet_) return;
     std::string text = fromCodePage(FormatStatus(s, lang_));
     if (terminal_) {
         if (text == shown_ && statusOnScreen_) return;
@@ -96,7 +97,7 @@ void ConsoleOutput::status(const JobStatus& s, uint32_t now, bool last) {
 }
 
 void ConsoleOutput::note(std::string_view text, uint32_t now, bool series) {
-    if (text.empty()) return;
+    if (text.empty() || quiet_) return;
     if (series) {
         const uint32_t gap = terminal_ ? kTerminalInterval : kPlainInterval;
         if (seriesShown_ && !platform::TickPassed(now, lastSeries_ + gap - 1)) return;

@@ -24,6 +24,8 @@ struct JobStatus {
 // Texts of the terminal program in the language's catalogue.
 enum ConsoleText {
     kTextUsage = 23000,
+    kTextUsageOptions = 23048,      // the usage goes on with these two
+    kTextUsageMoreOptions = 23049,
     kTextNoProjectFile = 23001,
     kTextStatus = 23002,
     kTextStatusFailed = 23003,
@@ -50,6 +52,7 @@ enum ConsoleText {
     kTextContinuingJob = 23027,
     kTextMissingBefore = 23028,
     kTextFailedBefore = 23029,
+    kTextFolderTaken = 23047,
 };
 
 // In the language's code page: "12 received, 30 queued, 3 active, 45.3
@@ -71,6 +74,9 @@ public:
     ConsoleOutput(std::FILE* out, bool terminal, int codePage, const Lang& lang = ProgramLanguage())
         : out_(out), terminal_(terminal), codePage_(codePage), lang_(lang) {}
 
+    // Quiet: no status line, no passing notes and no messages of the
+    // program's history; lines (what failed) are still printed.
+    void setQuiet(bool on) { quiet_ = on; }
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
     void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
@@ -106,6 +112,7 @@ private:
     std::string shown_;      // the status text on screen (terminal) or last printed
     bool statusOnScreen_ = false;
     bool printedOnce_ = false;
+    bool quiet_ = false;
     uint32_t lastPrinted_ = 0;
     bool seriesShown_ = false;
     uint32_t lastSeries_ = 0;

@@ -30,6 +30,7 @@ ConsoleFrontEnd::~ConsoleFrontEnd() {
 MainWindow* ConsoleFrontEnd::createMainWindow(Application& app) {
     main_ = std::make_unique<ConsoleMainWindow>(app, queue_, loop_, codePage_);
     main_->setUpdateRun(updateRun_);
+    main_->setJobOptions(options_, quiet_);
     // Dial-up states and the engine's messages reach the terminal.
     ProgramTextSource().setMainWindow(main_->messagePane());
     ConsoleMainWindow::catchInterrupts();

@@ -139,6 +139,8 @@ ConsoleMainWindow::ConsoleMainWindow(Application& app, platform::MessageQueue& q
     settings.exitOnEnd = false;  // the run ends with its job or batch anyway
     settings.languageCode = app_.start().options.language;
     settings.skip.read(app_.settings());
+    programConnection_.agent = settings.agent;
+    programConnection_.proxy = settings.proxy;
     Application* a = &app_;
     engine_ = std::make_unique<Window>(static_cast<WindowViews&>(*this), queue_.handle(), app_.dialUp(),
                                        ProgramLanguage(), std::move(settings),
@@ -146,6 +148,24 @@ ConsoleMainWindow::ConsoleMainWindow(Application& app, platform::MessageQueue& q
 }
 
 ConsoleMainWindow::~ConsoleMainWindow() { engine_.reset(); }
+
+void ConsoleMainWindow::setJobOptions(const JobOptions& options, bool quiet) {
+    options_ = options;
+    quiet_ = quiet;
+    out_.setQuiet(quiet);
+}
+
+void ConsoleMainWindow::useConnection(const ApplicationProfile& project, const JobOptions& given) {
+    JobConnection c = ConnectionOf(project, programConnection_, given);
+    engine_->setConnection(c.agent, c.proxy);
+}
+
+void ConsoleMainWindow::saveOptions() {
+    if (!options_.any() || refused_) return;
+    Project& p = engine_->project();
+    // Said at the end, when the whole project is saved again.
+    if (p.save(nullptr) == 0) (void)options_.saveConnection(p);
+}
 
 void ConsoleMainWindow::worsen(Status s) { status_ = std::max(status_, static_cast<int>(s)); }
 
@@ -223,18 +243,29 @@ bool ConsoleMainWindow::startUrl(const char* url) {
     if (!engine_->mayRunCommand(Window::kCommandNewDownload)) return false;
     projectPath_.clear();
     unnamed_ = true;
-    UnnamedJob job = UnnamedJobFor(url, app_.start().options.braskDir, '/');
+    UnnamedJob job = options_.output ? JobInFolder(url, AStr(*options_.output), '/')
+                                     : UnnamedJobFor(url, app_.start().options.braskDir, '/');
+    if (job.taken) {
+        // Its project would be written over.
+        out_.line(out_.say(kTextFolderTaken, job.folder.c_str(), job.project.c_str()));
+        worsen(kFolderInUse);
+        return false;
+    }
     defaultProject_ = job.project;
     // The same URL again is the same job: what it has is kept, and what is
     // missing fetched.
     if (job.continues) {
-        out_.line(out_.say(kTextContinuingJob, job.project.c_str()));
+        if (!quiet_) out_.line(out_.say(kTextContinuingJob, job.project.c_str()));
         return openProject(job.project.c_str());
     }
+    // The options go into the new mission before it starts.
+    useConnection(ApplicationProfile(""), options_);
     // Named and written at its start, as at its end: a run killed half-way
     // leaves the project to continue.
-    engine_->newJob(url, job.folder.c_str(), job.project.c_str());
+    const JobOptions& options = options_;
+    engine_->newJob(url, job.folder.c_str(), job.project.c_str(), [&options](Mission& m) { options.applyTo(m); });
     checkStarted();
+    if (!refused_) (void)options_.saveConnection(engine_->project());
     return true;
 }
 
@@ -257,6 +288,8 @@ bool ConsoleMainWindow::openProject(const char* path) {
         worsen(kNoProject);
         return false;
     }
+    options_.applyTo(engine_->project());
+    useConnection(engine_->project(), options_);
     if (updateRun_) {
         showMessage(ProgramLanguage().text(Window::kTextRestarting));
         engine_->refreshJob();
@@ -264,11 +297,16 @@ bool ConsoleMainWindow::openProject(const char* path) {
         engine_->continueJob();
     }
     checkStarted();
+    saveOptions();
     return true;
 }
 
 bool ConsoleMainWindow::openProject(const AStr& path) {
-    if (open(path.c_str())) return true;
+    if (open(path.c_str())) {
+        // A project of a batch runs with its own settings alone.
+        useConnection(engine_->project(), JobOptions());
+        return true;
+    }
     worsen(kSomeFailed);
     return false;
 }
@@ -325,6 +363,7 @@ void ConsoleMainWindow::finish() {
     AStr project = projectPath_.empty() ? defaultProject_ : projectPath_;
     int r = engine_->saveProject(project.c_str());
     AStr folder = engine_->outputFolder();
+    if (r == 0 && quiet_) return;
     out_.line(out_.say(kTextStoredCopy, folder.c_str()));
     if (r == 0) {
         out_.line(out_.say(kTextStartPage, (std::string(folder.c_str()) + "/start.htm").c_str()));

@@ -14,6 +14,7 @@
 #include "engine/WindowViews.h"
 #include "framework/AStr.h"
 #include "ui/console/ConsoleOutput.h"
+#include "ui/console/JobOptions.h"
 
 class Application;
 
@@ -34,6 +35,9 @@ public:
     ~ConsoleMainWindow() override;
     // A project opened by "/f" is refreshed rather than continued.
     void setUpdateRun(bool on) { updateRun_ = on; }
+    // The command line's settings of the job it starts or opens, saved
+    // with its project; quiet: only what failed is said.
+    void setJobOptions(const JobOptions& options, bool quiet);
 
     Window& engine() { return *engine_; }
     // The message pane of the text source: the terminal's output.
@@ -62,6 +66,11 @@ public:
 
 private:
     bool open(const char* path);
+    // The connection of a job whose project file is project (see
+    // ConnectionOf).
+    void useConnection(const ApplicationProfile& project, const JobOptions& given);
+    // After a job given options started: they go into its project file.
+    void saveOptions();
     // After the engine was asked to start a job: a job refused its output
     // folder keeps nothing, and the run ends with the reason's status.
     void checkStarted();
@@ -111,4 +120,7 @@ private:
     uint32_t lastStatus_ = 0;
     int status_ = kAllReceived;
     bool updateRun_ = false;
+    JobOptions options_;
+    bool quiet_ = false;
+    JobConnection programConnection_;  // the program's own settings
 };

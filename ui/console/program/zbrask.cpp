@@ -1,6 +1,7 @@
 // The terminal program: "zbrask /url URL" mirrors a site into a folder of
 // the current folder, "zbrask /f project.zbp" continues a saved job, and
-// "zbrask /auto" or "zbrask a.zbp b.zbp" runs a batch of projects.
+// "zbrask /auto" or "zbrask a.zbp b.zbp" runs a batch of projects. Long
+// options set the job's mission for the run ("zbrask --depth 3 URL").
 
 #include <cstdio>
 #include <string>
@@ -10,9 +11,11 @@
 #include "app/CommandLine.h"
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
+#include "app/ProgramVersion.h"
 #include "app/shell/ProgramEntry.h"
 #include "batch/Batch.h"
 #include "platform/File.h"
+#include "ui/console/ConsoleArguments.h"
 #include "ui/console/ConsoleOutput.h"
 #include "ui/console/program/ConsoleFrontEnd.h"
 
@@ -42,7 +45,18 @@ std::string Usage() {
     const LangWithError& lang = ProgramLanguage();
     if (!lang.module()) return NoCatalogue();
     ConsoleOutput out(stderr, false, lang.module()->codePage());
-    return out.say(kTextUsage);
+    return out.say(kTextUsage) + "\n" + out.say(kTextUsageOptions) + out.say(kTextUsageMoreOptions);
+}
+
+// The one line that names a wrong option or value, in the terminal's
+// encoding.
+std::string WrongArgument(const ConsoleArguments& a) {
+    (void)LoadLanguageOfSettings(ApplicationProfile());
+    const LangWithError& lang = ProgramLanguage();
+    if (!lang.module()) return NoCatalogue() + "zbrask: " + a.option + "\n";
+    ConsoleOutput out(stderr, false, lang.module()->codePage());
+    return out.say(a.error, a.option.c_str(), a.value.c_str(), static_cast<int>(a.lowest),
+                   static_cast<int>(a.highest)) + "\n";
 }
 
 // A list of projects replaces the stored batch: a stray word (an option,
@@ -56,17 +70,21 @@ const std::string* FirstMissingProject(const RunRequest& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    bool updateRun = args.size() == 2 && args[0] == "--update";
-    if (updateRun) args[0] = "/f";
+    ConsoleArguments parsed = ParseConsoleArguments({argv + 1, argv + argc}, platform::CurrentFolder());
+    switch (parsed.action) {
+    case ConsoleArguments::kHelp: std::fputs(Usage().c_str(), stdout); return 0;
+    case ConsoleArguments::kVersion: std::printf("zbrask %s\n", kProgramVersion); return 0;
+    case ConsoleArguments::kWrong: std::fputs(WrongArgument(parsed).c_str(), stderr); return 64;
+    case ConsoleArguments::kRun: break;
+    }
+    // Only the words of the run reach the application: a password given
+    // as an option is kept out of everything it shows or stores.
+    const std::vector<std::string>& args = parsed.run;
+    bool updateRun = parsed.update;
     RunRequest run = ParseRunRequest(args);
     bool runs = (run.kind == RunRequest::Url || run.kind == RunRequest::OpenFile) ? !run.value.empty()
                                                                                    : run.kind == RunRequest::Auto ||
                                                                                          run.kind == RunRequest::Batch;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(Usage().c_str(), stdout);
-        return 0;
-    }
     if (run.kind == RunRequest::Batch) {
         if (const std::string* missing = FirstMissingProject(run)) {
             std::string usage = Usage();
@@ -84,12 +102,12 @@ int main(int argc, char** argv) {
     }
     ProgramEntry entry;
     entry.commandLine = JoinArguments(args).c_str();
-    entry.frontEnd = [updateRun] {
+    entry.frontEnd = [updateRun, &parsed] {
         // The program runs without its texts, as the Windows one does; a
         // terminal user is told why every message is missing.
         if (!ProgramLanguage().module()) std::fputs(NoCatalogue().c_str(), stderr);
         int codePage = ProgramLanguage().module() ? ProgramLanguage().module()->codePage() : 1252;
-        return std::make_unique<ConsoleFrontEnd>(codePage, updateRun);
+        return std::make_unique<ConsoleFrontEnd>(codePage, updateRun, parsed.job, parsed.quiet);
     };
     entry.updater = [](void*) {};  // the updater is a Windows program
     return RunZBrask(entry);
