@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
-zbrask=$top/build/native/bin/zbrask
+zbrask=${ZBRASK:-$top/build/native/bin/zbrask}  # another build to compare: ZBRASK=path
 pages=${1:-2000}
 pictures=${2:-500}
 dir=$(mktemp -d)
