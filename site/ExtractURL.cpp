@@ -5,6 +5,8 @@
 #include "site/Charsets.h"
 #include "site/HtmlTables.h"
 #include "site/LinkFlags.h"
+#include "site/Srcset.h"
+#include "site/StyleSheet.h"
 
 namespace {
 
@@ -30,6 +32,15 @@ bool IsDelayOnly(std::string_view s) {
     for (char c : s)
         if (!IsBlank(c) && c != ';' && c != ',' && c != '.' && (c < '0' || c > '9')) return false;
     return true;
+}
+
+// A style attribute may quote a URL with character references, which the
+// attribute's reader turns into quotes: url(&quot;a.gif&quot;).
+std::string_view WithoutQuoteRefs(std::string_view u) {
+    for (std::string_view q : {"&quot;", "&#34;", "&#39;", "&apos;"})
+        if (u.size() > 2 * q.size() && u.substr(0, q.size()) == q && u.substr(u.size() - q.size()) == q)
+            return u.substr(q.size(), u.size() - 2 * q.size());
+    return u;
 }
 
 struct CodePageWord {
@@ -138,6 +149,39 @@ void ExtractURL::refreshLink(uint16_t tag, std::string_view content) {
     if (!part.empty()) addLink(tag, html::AttrContent, content, part);
 }
 
+void ExtractURL::styleAttributeLinks(uint16_t tag, std::string_view value) {
+    styleAttribute_.reset();
+    const uint32_t start = valueOffset();
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (!styleAttribute_.feed(value[i], start + static_cast<uint32_t>(i))) continue;
+        std::string_view found = styleAttribute_.url();
+        size_t end = styleAttribute_.urlEnd() - start;
+        std::string_view u = WithoutQuoteRefs(value.substr(end - found.size(), found.size()));
+        end = static_cast<size_t>(u.data() - value.data()) + u.size();
+        (void)AppendEmbeddedLink(links_, u, start + static_cast<uint32_t>(end), tag, html::AttrStyle, kMaxLinks);
+    }
+}
+
+bool ExtractURL::isSrcset(uint16_t tag) const {
+    if (tag != html::TagImg && !(tag == 0 && EqualNoCase(tagName(), "source"))) return false;
+    return EqualNoCase(attributeName(), "srcset");
+}
+
+void ExtractURL::srcsetLinks(uint16_t tag, std::string_view value) {
+    const uint32_t start = valueOffset();
+    ForEachSrcsetUrl(value, [&](std::string_view u) {
+        uint32_t end = start + static_cast<uint32_t>(u.data() + u.size() - value.data());
+        (void)AppendEmbeddedLink(links_, u, end, tag, html::AttrUrl, kMaxLinks);
+    });
+}
+
+int ExtractURL::onRawByte(uint16_t tag, char c, uint32_t offset) {
+    if (tag == html::TagStyle && styleElement_.feed(c, offset))
+        (void)AppendEmbeddedLink(links_, styleElement_.url(), styleElement_.urlEnd(), html::TagStyle, html::AttrUrl,
+                                 kMaxLinks);
+    return 0;
+}
+
 void ExtractURL::appendText(std::string_view s) {
     if (text_.size() >= kMaxText) return;
     text_.append(s.substr(0, kMaxText - text_.size()));
@@ -220,6 +264,12 @@ int ExtractURL::onAttribute(uint16_t tag, uint16_t attribute, const char* data, 
     case html::AttrIsmap:
         if (anchor_ != nullptr) anchor_->flags |= FlagNotFollowed;
         break;
+    case html::AttrStyle:
+        styleAttributeLinks(tag, value);
+        break;
+    case 0:
+        if (isSrcset(tag)) srcsetLinks(tag, value);
+        break;
     default:
         break;
     }
@@ -233,6 +283,10 @@ int ExtractURL::onEndStartTag(uint16_t tag) {
         // records of earlier elements alone.
         if (tagLast_ != nullptr)
             tagLast_->flags |= EqualNoCase(rel_, "stylesheet") ? FlagPicture | FlagEmbedded : FlagNotFollowed;
+        break;
+    case html::TagStyle:
+        // What an earlier style element left open ends with it.
+        styleElement_.reset();
         break;
     case html::TagMeta:
         if (EqualNoCase(httpEquiv_, "Content-Type") && !content_.empty())

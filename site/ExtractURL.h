@@ -11,6 +11,7 @@
 
 #include "framework/AStr.h"
 #include "site/CodePageDetector.h"
+#include "site/CssScanner.h"
 #include "site/ExtractList.h"
 #include "site/HtmlParser.h"
 
@@ -59,12 +60,17 @@ protected:
     int onEndStartTag(uint16_t tag) override;
     int onEndTag(uint16_t tag) override;
     int onComment(std::string_view bytes) override;
+    int onRawByte(uint16_t tag, char c, uint32_t offset) override;
 
 private:
     // Makes a record of part, which lies inside the value of the attribute
     // being read; null when the part makes no link.
     ExtractNode* addLink(uint16_t tag, uint16_t attribute, std::string_view value, std::string_view part);
     void refreshLink(uint16_t tag, std::string_view content);
+    // The URLs of a style attribute's declarations and of a srcset.
+    void styleAttributeLinks(uint16_t tag, std::string_view value);
+    void srcsetLinks(uint16_t tag, std::string_view value);
+    bool isSrcset(uint16_t tag) const;
     void appendWithSpace(std::string_view s);
     void appendText(std::string_view s);
     void codePageWord(std::string_view text);
@@ -87,4 +93,6 @@ private:
     AStr codebase_;
     int metaCharset_ = 0;
     CodePageDetector detector_;
+    CssScanner styleElement_;    // the content of the style element being read
+    CssScanner styleAttribute_;
 };

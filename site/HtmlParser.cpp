@@ -31,5 +31,7 @@ int HtmlParser::text(std::string_view bytes) { return onText(bytes); }
 
 int HtmlParser::comment(std::string_view bytes) { return onComment(bytes); }
 
-// Skipped content makes no links.
-int HtmlParser::rawByte(char) { return 0; }
+int HtmlParser::rawByte(char c) { return onRawByte(tag_, c, offset()); }
+
+// Skipped content is not read unless a handler wants it.
+int HtmlParser::onRawByte(uint16_t, char, uint32_t) { return 0; }

@@ -28,6 +28,10 @@ protected:
     virtual int onEndStartTag(uint16_t tag) = 0;
     virtual int onEndTag(uint16_t tag) = 0;
     virtual int onComment(std::string_view bytes) = 0;
+    // A byte of the skipped content of the element tag, with its offset.
+    // The closing tag's own bytes come too, and no event marks the end:
+    // a handler that reads the content starts anew at the next start tag.
+    virtual int onRawByte(uint16_t tag, char c, uint32_t offset);
 
 private:
     int startTag(std::string_view name) final;

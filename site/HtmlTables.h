@@ -63,6 +63,8 @@ enum Attribute : uint16_t {
     AttrName = 82,
     AttrRel = 109,
     AttrSrc = 125,
+    AttrStyle = 128,
+    AttrUrl = 138,
     AttrUsemap = 140,
 };
 

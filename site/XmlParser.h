@@ -43,6 +43,10 @@ public:
     // byte of its value (behind an opening quote).
     uint32_t attributeOffset() const { return attrOffset_; }
     uint32_t valueOffset() const { return valueOffset_; }
+    // During attribute(): the names as written, for names the HTML
+    // layer's tables do not hold.
+    std::string_view tagName() const { return tag_; }
+    std::string_view attributeName() const { return name_; }
 
 protected:
     // The slots, in this order. Each returns 0 to go on.

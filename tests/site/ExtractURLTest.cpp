@@ -192,7 +192,9 @@ TEST(ExtractURL, ScriptAndStyleContentMakesNoLinks) {
     RunCases("raw content", {
         {"<script src=s.js>var u=\"<a href='x.htm'>\";</script><img src=a.gif>",
          "s.js@16 script/src E | a.gif@65 img/src PE"},
-        {"<style>body{background:url(b.gif)}</style><a href=y>", "y@51 a/href"},
+        // A style element's URLs are its only links; HTML in it is none.
+        {"<style>body{background:url(b.gif)}</style><a href=y>", "b.gif@32 style/url PE | y@51 a/href"},
+        {"<style>p{content:'<a href=x.htm>'}</style><a href=y>", "y@51 a/href"},
         {"<SCRIPT>document.write('<img src=x>')</SCRIPT><a href=y>", "y@55 a/href"},
     });
 }

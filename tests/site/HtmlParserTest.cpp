@@ -89,7 +89,8 @@ TEST(HtmlTables, NumbersTheExtractorActsOn) {
         {"background", html::AttrBackground}, {"cite", html::AttrCite}, {"code", html::AttrCode},
         {"codebase", html::AttrCodebase}, {"content", html::AttrContent}, {"href", html::AttrHref},
         {"http-equiv", html::AttrHttpEquiv}, {"ismap", html::AttrIsmap}, {"lowsrc", html::AttrLowsrc},
-        {"name", html::AttrName}, {"rel", html::AttrRel}, {"src", html::AttrSrc}, {"usemap", html::AttrUsemap},
+        {"name", html::AttrName}, {"rel", html::AttrRel}, {"src", html::AttrSrc}, {"style", html::AttrStyle},
+        {"url", html::AttrUrl}, {"usemap", html::AttrUsemap},
     };
     for (auto& t : tags) EXPECT_EQ(html::TagNumber(t.name), t.number) << t.name;
     for (auto& a : attrs) EXPECT_EQ(html::AttributeNumber(a.name), a.number) << a.name;
