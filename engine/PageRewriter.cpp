@@ -12,6 +12,7 @@
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
 #include "site/NodeUrl.h"
+#include "site/StyleSheet.h"
 
 namespace {
 
@@ -51,6 +52,24 @@ std::string_view decodeLink(std::string_view value, AStr& buf) {
         if (c != '\r' && c != '\n') out += c;
     buf = AStr(out);
     return buf;
+}
+
+// A stored name may hold bytes that end a URL in a sheet or a srcset
+// ("a(0).gif" in an unquoted url(), a blank or a comma in a srcset); as
+// escapes they name the same file.
+void escapeListedLink(std::string& out, size_t from) {
+    std::string tail = out.substr(from);
+    out.resize(from);
+    for (char c : tail) {
+        if (c == ' ' || c == '(' || c == ')' || c == '"' || c == '\'' || c == ',') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
 }
 
 void appendSlashesBeforeQuery(std::string_view text, std::string& out) {
@@ -98,7 +117,9 @@ void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, CopyExistence& 
         if (stored && !(link.flags & FlagNotFollowed)) {
             // Both files lie below the output folder: the link between
             // them is the same as between their full paths.
+            const size_t at = out.size();
             saving::appendRelativeLink(pageFile, *stored, fragment, out);
+            if (IsListedLink(link)) escapeListedLink(out, at);
             return;
         }
         if (!stored && (target->flags & FlagPicture) && (target->flags & FlagOtherCodePage)) {

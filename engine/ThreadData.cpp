@@ -13,6 +13,7 @@
 #include "platform/MediaDatabase.h"
 #include "site/Charsets.h"
 #include "site/ExtractURL.h"
+#include "site/StyleSheet.h"
 #include "site/PageCodePage.h"
 
 using namespace platform::inet;
@@ -589,6 +590,14 @@ int ThreadData::placeFile(int& error) {
 uint32_t ThreadData::extractLinks(bool parse, uint32_t codePage) {
     if (!parse) return 0;
     AStr pageUrl = finalUrl_.empty() ? withoutAddedLogin(url_) : finalUrl_;
+    if (IsStyleSheet(contentType_.view(), pageUrl.view())) {
+        // A sheet's URLs are read against the sheet itself.
+        styleSheet_ = true;
+        baseUrl_ = pageUrl;
+        (void)ExtractStyleSheet(savedFile_.c_str(), links_, ExtractURL::kMaxLinks);
+        ResolveLinks(links_, pageUrl.view(), baseUrl_.view(), true, resolved_);
+        return 0;
+    }
     if (!contentType_.empty() && !contentType_.equalsNoCase("text/html")) {
         baseUrl_ = pageUrl;
         return 0;

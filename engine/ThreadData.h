@@ -72,6 +72,8 @@ public:
     // internet library's own words for a failed open or read.
     const AStr& statusLine() const { return statusLine_; }
     const AStr& libraryWords() const { return libraryWords_; }
+    // The stored file was read as a style sheet: its links are its URLs.
+    bool styleSheet() const { return styleSheet_; }
     ExtractList& links() { return links_; }
     std::vector<ResolvedLink>& resolvedLinks() { return resolved_; }
 
@@ -138,4 +140,5 @@ private:
     bool hasDate_ = false;
     int64_t lastModified_ = 0;  // file time
     bool savedCreatedHere_ = false;
+    bool styleSheet_ = false;
 };

@@ -211,6 +211,9 @@ bool Window::countsAsTry(uint32_t code) const {
 void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
     failed_.erase(&node);
     node.flags &= ~(kFlagDownloadMark | FlagOtherCodePage);
+    // A style sheet, reached as a picture, holds links like a page: it is
+    // handled, counted and rewritten as one from now on.
+    if (status != 304 && worker.styleSheet()) node.flags &= ~FlagPicture;
     if (!isPicture(node)) {
         if (status != 304) {
             if (!(node.flags & FlagChanged)) ++graph_.counters.changedFiles;

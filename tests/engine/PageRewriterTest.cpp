@@ -20,6 +20,8 @@
 #include "site/LinkGraph.h"
 #include "site/Mission.h"
 #include "site/ResolveLinks.h"
+#include "site/StyleSheet.h"
+#include "framework/mwstream.h"
 
 namespace fs = std::filesystem;
 
@@ -131,6 +133,65 @@ TEST_F(SiteCopy, LinksLeadToStoredCopiesAndUndoingRestoresThePage) {
     ASSERT_TRUE(rewriter.unrewrite(*p));
     EXPECT_EQ(html, slurp(file));
     EXPECT_FALSE(p->flags & FlagRewritten);
+}
+
+// URLs inside sheets, style and srcset lead to the stored copies too, and
+// a stored name that would end them there ("a(0).gif" in an unquoted
+// url(), a blank in a srcset) is written with escapes that name it.
+TEST_F(SiteCopy, StyleAndSrcsetLinksLeadToStoredCopies) {
+    const std::string html =
+        "<style>@import 'css/s.css'; body{background:url(a.gif)}</style>\n"
+        "<p style=\"background:url(&quot;b.gif&quot;)\">x</p>\n"
+        "<img src=c.gif srcset=\"c2.gif 2x, http://elsewhere.example/c3.gif 3x\">\n";
+    fs::path file;
+    ToBeOpenTN* p = page("http://h/index.htm", html, &file);
+    struct Stored {
+        const char* url;
+        const char* as;  // stored name, "" for the name the URL gives
+    } stored[] = {{"http://h/css/s.css", ""}, {"http://h/a.gif", "a(0).gif"}, {"http://h/b.gif", ""},
+                  {"http://h/c.gif", ""}, {"http://h/c2.gif", "c 2, x.gif"}};
+    for (const Stored& st : stored) {
+        ToBeOpenTN* n = g.find(st.url);
+        ASSERT_TRUE(n) << st.url;
+        AStr name = g.urlOf(*n);
+        fs::path f = store(*n, "x", name.view().ends_with(".css") ? "text/css" : "image/gif");
+        if (*st.as) {
+            fs::path renamed = f.parent_path() / st.as;
+            fs::rename(f, renamed);
+            n->savedFile = g.relativePath(AStr(renamed.string().c_str()));
+        }
+    }
+    ASSERT_TRUE(rewriter.rewrite(*p));
+    std::string now = slurp(file);
+    EXPECT_NE(now.find("@import 'css/s.css'; body{background:url(a%280%29.gif)}"), std::string::npos) << now;
+    EXPECT_NE(now.find("style=\"background:url(&quot;b.gif&quot;)\""), std::string::npos) << now;
+    EXPECT_NE(now.find("<img src=c.gif srcset=\"c%202%2C%20x.gif 2x, http://elsewhere.example/c3.gif 3x\">"),
+              std::string::npos) << now;
+    ASSERT_TRUE(rewriter.unrewrite(*p));
+    EXPECT_EQ(html, slurp(file));
+
+    // The sheet's own URLs are read against the sheet and lead from its copy.
+    ToBeOpenTN* sheet = g.find("http://h/css/s.css");
+    const std::string css = "@import url(\"t.css\");\np { background: url(../a.gif) } q{b:url(img/d.gif)}";
+    fs::path sheetFile = store(*sheet, css, "text/css");
+    // As the scheduler does once it has read the file as a sheet.
+    sheet->flags &= ~FlagPicture;
+    ExtractList links;
+    imwstream in(css);
+    ASSERT_EQ(0, ExtractStyleSheet(in, links, ExtractURL::kMaxLinks));
+    g.replaceLinks(*sheet, links);
+    std::vector<ResolvedLink> resolved;
+    ResolveLinks(sheet->links, "http://h/css/s.css", "", true, resolved);
+    g.processLinks(*sheet, resolved);
+    ToBeOpenTN* t = g.find("http://h/css/t.css");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->state, StateQueued);
+    store(*t, "", "text/css");
+    ASSERT_TRUE(rewriter.rewrite(*sheet));
+    EXPECT_EQ(slurp(sheetFile), "@import url(\"t.css\");\np { background: url(../a%280%29.gif) } "
+                                "q{b:url(http://h/css/img/d.gif)}");
+    ASSERT_TRUE(rewriter.unrewrite(*sheet));
+    EXPECT_EQ(css, slurp(sheetFile));
 }
 
 TEST_F(SiteCopy, AFailedRewriteLeavesThePageAndItsFlags) {
