@@ -37,15 +37,16 @@ bool readWhole(const char* path, std::string& out) {
     return true;
 }
 
-// Decoded as a link is combined: character references, no CR or LF. A
-// value without either is used as it stands; otherwise it is built in buf.
-std::string_view decodeLink(std::string_view value, AStr& buf) {
+// Decoded as a link is combined: character references (when decode, since
+// sheet text has none), no CR or LF. A value without either is used as it
+// stands; otherwise it is built in buf.
+std::string_view decodeLink(std::string_view value, AStr& buf, bool decode = true) {
     // A scan without an early exit, which the compiler does many bytes at
     // a time; find_first_of calls the library for every byte.
     unsigned char special = 0;
-    for (char c : value) special |= (c == '&') | (c == '\r') | (c == '\n');
+    for (char c : value) special |= (decode && c == '&') | (c == '\r') | (c == '\n');
     if (!special) return value;
-    AStr decoded = html::DecodeCharRefs(value);
+    AStr decoded = decode ? html::DecodeCharRefs(value) : AStr(value);
     std::string out;
     out.reserve(decoded.size());
     for (char c : decoded.view())
@@ -90,7 +91,7 @@ AStr PageRewriter::baseOf(const ToBeOpenTN& page) const {
 void PageRewriter::appendReplacement(url::UrlCombiner& pageBase, CopyExistence& copies, std::string_view pageFile,
                                      const ExtractNode& link, std::string& out) {
     AStr textBuf;
-    std::string_view text = decodeLink(link.linkText, textBuf);
+    std::string_view text = decodeLink(link.linkText, textBuf, !IsSheetText(link));
     std::string_view address = text.substr(0, text.find('#'));
     std::string_view fragment = text.substr(address.size());
 

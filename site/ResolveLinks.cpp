@@ -4,9 +4,10 @@
 #include "site/CharRefs.h"
 #include "site/HtmlTables.h"
 #include "site/LinkFlags.h"
+#include "site/StyleSheet.h"
 
-AStr PrepareLinkValue(std::string_view value) {
-    AStr decoded = html::DecodeCharRefs(value);
+AStr PrepareLinkValue(std::string_view value, bool decode) {
+    AStr decoded = decode ? html::DecodeCharRefs(value) : AStr(value);
     AStr out;
     for (char c : decoded.view()) {
         if (c == '#') break;
@@ -33,7 +34,7 @@ void ResolveLinks(ExtractList& links, std::string_view pageUrl, std::string_view
         if (!r->codebase.empty() && url::combineUrl(pageBase, PrepareLinkValue(r->codebase), kFlags, combined))
             base = combined.view();
         AStr absolute;
-        if (!url::combineUrl(base, PrepareLinkValue(r->linkText), kFlags, absolute)) absolute.clear();
+        if (!url::combineUrl(base, PrepareLinkValue(r->linkText, !IsSheetText(*r)), kFlags, absolute)) absolute.clear();
 
         if (check && absolute.startsWith("http://")) {
             url::SplitUrl parts;

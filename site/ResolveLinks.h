@@ -15,8 +15,9 @@ struct ResolvedLink {
 };
 
 // A link value or codebase as it is combined: character references
-// decoded, CR and LF removed, cut at the first '#'.
-AStr PrepareLinkValue(std::string_view value);
+// decoded (unless the value comes from text that holds none, as a style
+// sheet's does), CR and LF removed, cut at the first '#'.
+AStr PrepareLinkValue(std::string_view value, bool decode = true);
 
 // Appends to out, in page order, every record that is to be followed with
 // its absolute URL. Records of the base element are skipped, and so are

@@ -15,6 +15,8 @@ bool IsStyleSheet(std::string_view mediaType, std::string_view url) {
     return AStr(Extension(path, "/")).equalsNoCase(".css");
 }
 
+bool IsSheetText(const ExtractNode& link) { return link.tag == html::TagStyle && link.attribute == html::AttrUrl; }
+
 bool IsListedLink(const ExtractNode& link) {
     // The HTML extraction makes no record of either attribute.
     return link.attribute == html::AttrUrl || link.attribute == html::AttrStyle;

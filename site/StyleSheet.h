@@ -22,6 +22,10 @@ class ibwstream;
 // ".css" name.
 bool IsStyleSheet(std::string_view mediaType, std::string_view url);
 
+// Whether a record comes from a sheet or a style element, whose text
+// holds no character references: "&copy" there is five bytes of a URL.
+bool IsSheetText(const ExtractNode& link);
+
 // Whether a record holds one URL among others in a sheet or a list, whose
 // replacement must not contain the bytes that would end it there.
 bool IsListedLink(const ExtractNode& link);

@@ -172,7 +172,8 @@ TEST_F(SiteCopy, StyleAndSrcsetLinksLeadToStoredCopies) {
 
     // The sheet's own URLs are read against the sheet and lead from its copy.
     ToBeOpenTN* sheet = g.find("http://h/css/s.css");
-    const std::string css = "@import url(\"t.css\");\np { background: url(../a.gif) } q{b:url(img/d.gif)}";
+    const std::string css =
+        "@import url(\"t.css\");\np { background: url(../a.gif) } q{b:url(img/d.gif)} r{s:url(e.php?v&copy=1)}";
     fs::path sheetFile = store(*sheet, css, "text/css");
     // As the scheduler does once it has read the file as a sheet.
     sheet->flags &= ~FlagPicture;
@@ -189,7 +190,7 @@ TEST_F(SiteCopy, StyleAndSrcsetLinksLeadToStoredCopies) {
     store(*t, "", "text/css");
     ASSERT_TRUE(rewriter.rewrite(*sheet));
     EXPECT_EQ(slurp(sheetFile), "@import url(\"t.css\");\np { background: url(../a%280%29.gif) } "
-                                "q{b:url(http://h/css/img/d.gif)}");
+                                "q{b:url(http://h/css/img/d.gif)} r{s:url(http://h/css/e.php?v&copy=1)}");
     ASSERT_TRUE(rewriter.unrewrite(*sheet));
     EXPECT_EQ(css, slurp(sheetFile));
 }

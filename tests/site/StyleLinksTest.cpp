@@ -9,6 +9,7 @@
 #include "ExtractSupport.h"
 #include "framework/mwstream.h"
 #include "site/CssScanner.h"
+#include "site/ResolveLinks.h"
 #include "site/Srcset.h"
 #include "site/StyleSheet.h"
 
@@ -30,10 +31,14 @@ std::string Scan(std::string_view text) {
     return s;
 }
 
-// Every record names bytes that stand in the page where it says.
+// Every record names bytes that stand in the page where it says, with
+// numbers the tables hold, so that every tree file reader knows them.
 void ExpectRecordsStandInPage(const ExtractList& links, std::string_view page) {
     for (Node* n = links.first(); n != nullptr; n = n->next()) {
         auto& r = *static_cast<ExtractNode*>(n);
+        EXPECT_LE(r.tag, html::kTagCount) << Describe(r);
+        EXPECT_GE(r.attribute, 1) << Describe(r);
+        EXPECT_LE(r.attribute, html::kAttributeCount) << Describe(r);
         ASSERT_LE(r.valueEnd, page.size()) << Describe(r);
         ASSERT_LE(r.linkText.size(), r.valueEnd) << Describe(r);
         EXPECT_EQ(page.substr(r.valueEnd - r.linkText.size(), r.linkText.size()), r.linkText.view()) << Describe(r);
@@ -281,4 +286,24 @@ TEST(StyleLinks, WhichFilesAreSheets) {
         {"", "http://h/s.cssx", false},
     };
     for (const Row& r : rows) EXPECT_EQ(IsStyleSheet(r.type, r.url), r.sheet) << r.type << " " << r.url;
+}
+
+TEST(StyleLinks, SheetTextHoldsNoCharacterReferences) {
+    // A sheet's or a style element's "&copy" is a URL's bytes; a style
+    // attribute or a srcset is an attribute value, read with its references.
+    const std::string page =
+        "<style>a{b:url(s.php?x=1&copy=2)}</style><p style=\"b:url(a.php?x=1&amp;y=2)\">"
+        "<img srcset=\"i.php?a&amp;b 2x\">";
+    Extracted x;
+    Extract(page, x);
+    ExtractList sheet;
+    imwstream in(std::string_view("a{b:url(c.php?x=1&amp;y=2)}"));
+    ASSERT_EQ(ExtractStyleSheet(in, sheet, 10), 0);
+    std::string got;
+    for (ExtractList* links : {&x.links, &sheet}) {
+        std::vector<ResolvedLink> out;
+        ResolveLinks(*links, "http://h/p.htm", "", true, out);
+        for (auto& r : out) got += std::string(r.url.view()) + " ";
+    }
+    EXPECT_EQ(got, "http://h/s.php?x=1&copy=2 http://h/a.php?x=1&y=2 http://h/i.php?a&b http://h/c.php?x=1&amp;y=2 ");
 }
