@@ -467,6 +467,58 @@ TEST(Window, RefreshRunGetsNotModifiedForEveryFile) {
     EXPECT_TRUE(c.problems.empty()) << c.problems.front();
 }
 
+// Sheets reached as pictures are read for their URLs: what they import
+// (also in a loop) and the pictures they name are fetched once, the
+// sheets count and are rewritten as pages, and a refresh that finds
+// nothing changed keeps every copy and every referrer as it was.
+TEST(Window, StyleSheetsAreFollowedRewrittenAndRefreshed) {
+    ServedSite site("sheets");
+    site.write("index.html", "<link rel=stylesheet href=css/s.css><div style=\"background:url(d.gif)\">x</div>");
+    site.write("css/s.css", "@import 't.css'; body { background: url(../p.gif) }");
+    site.write("css/t.css", "@import url(s.css); p { background: url(/" + site.name + "/q.gif) }");
+    for (const char* f : {"d.gif", "p.gif", "q.gif"}) site.write(f, kGif);
+    EngineJob job;
+    SetUpJob(job, site.url("index.html"), 1);
+    job.window->continueJob();
+    ASSERT_TRUE(job.run());
+    for (const char* f : {"index.html", "css/s.css", "css/t.css", "d.gif", "p.gif", "q.gif"})
+        EXPECT_EQ(1u, Requests(site.target(f))) << f;
+    EXPECT_EQ(3u, job.window->filesReceived());
+    EXPECT_EQ(3u, job.window->pagesRewritten());
+    ToBeOpenTN* sheet = job.window->graph().find(site.url("css/s.css"));
+    ASSERT_TRUE(sheet);
+    EXPECT_FALSE(sheet->flags & FlagPicture);
+    EXPECT_TRUE(sheet->flags & FlagRewritten);
+    EXPECT_EQ(2u, sheet->links.count());
+    EXPECT_TRUE(job.window->graph().find(site.url("p.gif"))->flags & FlagPicture);
+    auto stored = [&](const char* f) {
+        return ReadFileBytes(job.out.str() + "/" + job.window->graph().find(site.url(f))->savedFile.c_str());
+    };
+    EXPECT_EQ("@import 't.css'; body { background: url(../p.gif) }", stored("css/s.css"));
+    EXPECT_EQ("@import url(s.css); p { background: url(../q.gif) }", stored("css/t.css"));
+    MirrorCheck c = CheckMirror(job.out.path, ServerPrefix());
+    EXPECT_TRUE(c.problems.empty()) << c.problems.front();
+
+    std::string project = job.out.str() + "/sheets.zbp";
+    ASSERT_EQ(0, job.window->saveProject(project.c_str()));
+    job.reopen();
+    ASSERT_EQ(0, job.window->openProject(project.c_str()));
+    EXPECT_EQ(3u, job.window->pagesRewritten());
+    job.window->refreshJob();
+    ASSERT_TRUE(job.run());
+    for (const char* f : {"index.html", "css/s.css", "css/t.css"}) {
+        auto log = workertest::LoggedRequests(site.target(f));
+        ASSERT_EQ(2u, log.size()) << f;
+        EXPECT_NE(std::string::npos, log[1].find("If-Modified-Since")) << f;
+    }
+    for (const char* f : {"d.gif", "p.gif", "q.gif"}) EXPECT_EQ(2u, Requests(site.target(f))) << f;
+    EXPECT_EQ(3u, job.window->pagesRewritten());
+    EXPECT_EQ("@import url(s.css); p { background: url(../q.gif) }", stored("css/t.css"));
+    ToBeOpenTN* q = job.window->graph().find(site.url("q.gif"));
+    ASSERT_EQ(1u, q->referrers.count());
+    EXPECT_EQ(job.window->graph().find(site.url("css/t.css")), q->referrers.firstRef()->from);
+}
+
 // A job stopped while a download hangs keeps its partial data; continued
 // from the saved project it fetches no completed file again and asks the
 // hanging one for the rest with Range.
