@@ -13,8 +13,8 @@
 #include "platform/MediaDatabase.h"
 #include "site/Charsets.h"
 #include "site/ExtractURL.h"
-#include "site/StyleSheet.h"
 #include "site/PageCodePage.h"
+#include "site/StyleSheet.h"
 
 using namespace platform::inet;
 
