@@ -12,35 +12,18 @@
 #include "site/ToBeOpenTN.h"
 #include "ui/panes/NodeLook.h"
 #include "ui/win32/FileView.h"
-#include "ui/win32/MainPanes.h"
-#include "ui/win32/ZWindow.h"
+#include "ui/win32/PanesHost.h"
 
 namespace {
 
-class Host final : public ZWindow {
-public:
-    FileView view;
-
-protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        LRESULT r = 0;
-        if (message == WM_NOTIFY && view.onNotify(reinterpret_cast<const NMHDR*>(lParam), r)) return r;
-        return ZWindow::onMessage(message, wParam, lParam);
-    }
-};
-
 struct Fixture {
-    Host host;
-    MainPanes panes;
+    PanesHost<FileView> host{"files"};
     ProgramOptions options;
     ToBeOpenTN root;
     ToBeOpenTN* site = nullptr;
     Fixture() {
-        EXPECT_TRUE(host.create(0, "files", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr));
-        EXPECT_TRUE(panes.create(host.hwnd(), [](int) { return std::string(); }));
-        PaneLayout layout;
-        panes.place(layout);
-        host.view.attach(panes.fileView(), &options);
+        EXPECT_TRUE(host.created);
+        host.view.attach(host.panes.fileView(), &options);
         site = add(root, "http://h");
     }
     static ToBeOpenTN* add(ToBeOpenTN& parent, const char* name, uint16_t state = StateNew) {

@@ -16,37 +16,20 @@
 #include "ui/panes/NodeLook.h"
 #include "ui/win32/FileView.h"
 #include "ui/win32/LinkView.h"
-#include "ui/win32/MainPanes.h"
-#include "ui/win32/ZWindow.h"
+#include "ui/win32/PanesHost.h"
 
 namespace {
 
-class Host final : public ZWindow {
-public:
-    LinkView view;
-
-protected:
-    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        LRESULT r = 0;
-        if (message == WM_NOTIFY && view.onNotify(reinterpret_cast<const NMHDR*>(lParam), r)) return r;
-        return ZWindow::onMessage(message, wParam, lParam);
-    }
-};
-
 struct Fixture {
-    Host host;
-    MainPanes panes;
-    FileView files;  // owns the node images both views draw with
+    FileView files;  // owns the node images both views draw with: goes after the host
+    PanesHost<LinkView> host{"links"};
     ProgramOptions options;
     ToBeOpenTN root;
     ToBeOpenTN* site = nullptr;
     Fixture() {
-        EXPECT_TRUE(host.create(0, "links", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr));
-        EXPECT_TRUE(panes.create(host.hwnd(), [](int) { return std::string(); }));
-        PaneLayout layout;
-        panes.place(layout);
-        files.attach(panes.fileView(), &options);
-        host.view.attach(panes.linkView(), &options, files.icons());
+        EXPECT_TRUE(host.created);
+        files.attach(host.panes.fileView(), &options);
+        host.view.attach(host.panes.linkView(), &options, files.icons());
         site = node(root, "http://h");
     }
     static ToBeOpenTN* node(ToBeOpenTN& parent, const char* name, uint16_t state = StateNew) {
