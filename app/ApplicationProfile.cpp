@@ -8,6 +8,7 @@
 #include "app/IniFile.h"
 #include "framework/FileExtension.h"
 #include "platform/File.h"
+#include "platform/SettingsPlace.h"
 
 // The parsed file and what we know of the file on disk. File times have a
 // resolution of one second here, so a time is trusted only when it lies at
@@ -56,9 +57,13 @@ std::vector<uint32_t> IndicesPresent(const IniFile& doc, const char* section, in
 }  // namespace
 
 ApplicationProfile::ApplicationProfile(Module module) {
-    std::string own;
-    if (!module.fileName) own = platform::ProgramPath();
-    path_ = PathForModule(module.fileName ? std::string_view(module.fileName) : std::string_view(own));
+    if (module.fileName) {
+        path_ = PathForModule(module.fileName);
+        return;
+    }
+    // The program's own: beside it, unless it is installed where it may not write.
+    AStr beside = PathForModule(platform::ProgramPath());
+    path_ = beside.empty() ? beside : AStr(platform::SettingsFilePath(beside.c_str()));
 }
 
 ApplicationProfile::ApplicationProfile(const char* path) : path_(path) {}
