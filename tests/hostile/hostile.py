@@ -187,6 +187,16 @@ def run(args, cwd, timeout=60, env=None):
     return Result(code, out.decode("utf-8", "replace"), time.monotonic() - start, cwd)
 
 
+def copy_program(folder):
+    """A copy of the terminal program in folder, with the catalogues beside
+    it: it keeps a settings file of its own there. Returns its path."""
+    os.makedirs(folder, exist_ok=True)
+    shutil.copy(PROGRAM, folder)
+    for code in ("enu", "rus"):
+        shutil.copy(os.path.join(os.path.dirname(PROGRAM), "zb%s.lng" % code), folder)
+    return os.path.join(folder, os.path.basename(PROGRAM))
+
+
 def write_project(path, urls, output, **sections):
     """A project file with the given start URLs and output folder; each
     keyword names a section, with a dict of its keys, as in

@@ -2,11 +2,10 @@
 exit status 64, and the stored batch list stays as it was."""
 
 import os
-import shutil
 import subprocess
 import unittest
 
-from hostile import HostileTest, on_wine, PROGRAM
+from hostile import HostileTest, copy_program, on_wine
 
 
 class CommandLine(HostileTest):
@@ -16,10 +15,7 @@ class CommandLine(HostileTest):
             self.skipTest("the Windows command line is the documented one")
         # A copy of the program keeps its settings file in this folder; its
         # texts come from the catalogues beside it.
-        self.program = os.path.join(self.dir, "zbrask")
-        shutil.copy(PROGRAM, self.program)
-        for code in ("enu", "rus"):
-            shutil.copy(os.path.join(os.path.dirname(PROGRAM), "zb%s.lng" % code), self.dir)
+        self.program = copy_program(self.dir)
         self.ini = self.program + ".INI"
         with open(self.ini, "w", newline="\r\n") as f:
             f.write("[MissionList]\ncount=1\n0=/keep/job.zbp\n")

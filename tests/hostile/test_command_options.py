@@ -10,11 +10,10 @@ The site (all behind Basic auth "ann:hush" in the first test):
 """
 
 import os
-import shutil
 import subprocess
 import unittest
 
-from hostile import HostileTest, on_wine, PROGRAM, stored_files, tree_contains
+from hostile import HostileTest, copy_program, on_wine, stored_files, tree_contains
 
 PAGES = {
     "index.html": '<a href="a.html">a</a> <a href="deep/b.html">b</a> <a href="skip/x.html">x</a>'
@@ -57,10 +56,7 @@ class CommandOptions(HostileTest):
             self.skipTest("the Windows command line is the documented one")
         # A copy of the program with a settings file of its own: no
         # defaults of another test change the mission.
-        self.program = os.path.join(self.dir, "zbrask")
-        shutil.copy(PROGRAM, self.program)
-        for code in ("enu", "rus"):
-            shutil.copy(os.path.join(os.path.dirname(PROGRAM), "zb%s.lng" % code), self.dir)
+        self.program = copy_program(self.dir)
         self.work = os.path.join(self.dir, "work")
         os.makedirs(self.work)
 

@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import unittest
 
-from hostile import HostileTest, on_wine, PROGRAM
+from hostile import HostileTest, copy_program, on_wine
 
 
 def can_mount():
@@ -21,10 +21,7 @@ class SettingsPlace(HostileTest):
         if on_wine():
             self.skipTest("the Windows program keeps its settings beside it")
         self.folder = os.path.join(self.dir, "bin")
-        os.makedirs(self.folder)
-        shutil.copy(PROGRAM, self.folder)
-        for code in ("enu", "rus"):
-            shutil.copy(os.path.join(os.path.dirname(PROGRAM), "zb%s.lng" % code), self.folder)
+        copy_program(self.folder)
         self.config = os.path.join(self.dir, "config")
         self.user_ini = os.path.join(self.config, "zbrask", "zbrask.ini")
         self.site = self.serve({"index.html": "<p>one page</p>"})
