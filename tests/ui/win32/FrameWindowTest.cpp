@@ -399,6 +399,7 @@ TEST_F(FrameWindowTest, TheTreeFileReadAndWrittenIsSaidInTheStatusBar) {
 
 TEST_F(FrameWindowTest, TheLowerPanesShowTheMessagesAndTheRunningDownloads) {
     std::string url = workertest::HttpUrl("/w/slow");
+    write("[Options]\r\nbraskdir=" + dir.string() + "\r\n");
     start(SW_SHOWNORMAL, ("/url " + url).c_str());
     EngineMainWindow& main = *frontEnd->main();
     // While the server takes its time the download is listed.
