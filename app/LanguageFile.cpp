@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/SettingsPlace.h"
 #include "platform/Text.h"
 
 namespace {
@@ -89,6 +90,11 @@ LanguageLoad LoadProgramLanguage(const AStr& folder, const AStr& code) {
     return r;
 }
 
-AStr LoadProgramLanguage(const AStr& code) { return LoadProgramLanguage(ProgramFolder(), code).code; }
+AStr ProgramLanguageFolder() {
+    const std::string probe = FileName(kDefaultLanguage, platform::kLibraryExtension).c_str();
+    return AStr(platform::DataFolder(ProgramFolder().c_str(), probe, "zbrask"));
+}
+
+AStr LoadProgramLanguage(const AStr& code) { return LoadProgramLanguage(ProgramLanguageFolder(), code).code; }
 
 const AStr& ProgramHelpPath() { return gHelpPath; }

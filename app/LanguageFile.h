@@ -39,10 +39,13 @@ LanguageLoad LoadLanguage(const AStr& folder, const AStr& code, LangWithError& l
 
 // The folder of the program's executable, with a trailing separator.
 AStr ProgramFolder();
+// Where the program's language files lie: its own folder, or for a
+// terminal program installed under a prefix, that prefix's share/zbrask/.
+AStr ProgramLanguageFolder();
 
 // LoadLanguage into ProgramLanguage(), remembering the help file path:
 // at start-up from the program's folder, and when the user switches.
 LanguageLoad LoadProgramLanguage(const AStr& folder, const AStr& code);
-// Start-up: from the program's folder. Returns the resulting code.
+// Start-up: from ProgramLanguageFolder(). Returns the resulting code.
 AStr LoadProgramLanguage(const AStr& code);
 const AStr& ProgramHelpPath();

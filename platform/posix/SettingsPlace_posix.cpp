@@ -39,4 +39,16 @@ std::string SettingsFilePath(const std::string& besideProgram) {
     return own + "/" + name;
 }
 
+std::string DataFolder(const std::string& programFolder, const std::string& probeFile, const std::string& product) {
+    std::string own = programFolder;
+    if (!own.empty() && own.back() != '/') own += '/';
+    if (own.empty() || ::access((own + probeFile).c_str(), F_OK) == 0) return own;
+    // ".../bin/": the prefix is the folder above it.
+    std::string bin = own.substr(0, own.size() - 1);
+    size_t slash = bin.find_last_of('/');
+    if (slash == std::string::npos) return own;
+    std::string shared = bin.substr(0, slash + 1) + "share/" + product + "/";
+    return ::access((shared + probeFile).c_str(), F_OK) == 0 ? shared : own;
+}
+
 }  // namespace platform

@@ -23,7 +23,7 @@ namespace {
 
 // Said in English: there is no catalogue to take the words from.
 std::string NoCatalogue() {
-    return "zbrask: no language catalogue (zbenu.lng) in " + std::string(ProgramFolder().c_str()) +
+    return "zbrask: no language catalogue (zbenu.lng) in " + std::string(ProgramLanguageFolder().c_str()) +
            ": the messages will be empty\n";
 }
 
