@@ -65,6 +65,45 @@ TEST(ConsoleOutput, StatusTextAndRates) {
     EXPECT_EQ("Waiting for the start time 2026-12-08 03:00", FormatStatus(waiting, en));
 }
 
+TEST(ConsoleOutput, ProgressBarOnATerminal) {
+    NEEDS_CATALOGUES();
+    const Lang& en = English();
+    EXPECT_EQ("0 B", FormatSize(0, en));
+    EXPECT_EQ("1.5 KB", FormatSize(1536, en));
+    EXPECT_EQ("3.0 MB", FormatSize(3 * 1048576ull, en));
+    EXPECT_EQ("5.0 GB", FormatSize(5 * 1073741824ull, en));  // beyond 32 bits
+    // Nothing known yet: an empty bar, not a division by nothing.
+    EXPECT_EQ("[                    ]   0% 0 of 0 files, 0 B, 0 B/s", FormatProgress(S(0, 0, 0, 0, 0), en, 200));
+    // Failed files are done too, and said.
+    JobStatus s = S(9, 19, 1, 1, 2048);
+    s.bytes = 1536;
+    EXPECT_EQ("[======>             ]  33% 10 of 30 files, 1.5 KB, 2.0 KB/s, 1 failed", FormatProgress(s, en, 200));
+    // The time left once the bytes still to come are known.
+    s = S(29, 0, 1, 0, 1024);
+    s.bytesLeft = 75 * 1024;
+    EXPECT_EQ("[===================>]  96% 29 of 30 files, 0 B, 1.0 KB/s, 1:15 left", FormatProgress(s, en, 200));
+    s.bytesLeft = 3 * 3600 * 1024 + 61 * 1024;
+    EXPECT_NE(FormatProgress(s, en, 200).find(", 3:01:01 left"), std::string::npos);
+    s.bytesPerSecond = 0;  // stalled: no guess
+    EXPECT_EQ(FormatProgress(s, en, 200).find("left"), std::string::npos);
+    // Cut to the terminal's width, in characters of the code page, so that a
+    // Russian line is not cut inside a letter once converted.
+    EXPECT_EQ("[===================>", FormatProgress(s, en, 21));
+    Captured c;
+    ConsoleOutput out(c.f, true, 1251, Russian());
+    out.setWidth(40);
+    out.status(S(1, 1, 0, 0, 0), 0);
+    const std::string shown = c.text().substr(4);  // after "\r\x1b[K"
+    EXPECT_EQ(shown.rfind("[==========>         ]  50% 1 \xD0\xB8\xD0\xB7 2", 0), 0u) << shown;
+    size_t columns = 0;
+    for (unsigned char ch : shown) columns += (ch & 0xC0) != 0x80;
+    EXPECT_EQ(columns, 39u);
+    // A waiting batch says so on the bar's line.
+    JobStatus waiting;
+    waiting.waitingUntil = "2026-12-08 03:00";
+    EXPECT_EQ("Waiting for the start time 2026-12-08 03:00", FormatProgress(waiting, en, 200));
+}
+
 TEST(ConsoleOutput, RussianStatusLineInUtf8) {
     NEEDS_CATALOGUES();
     Captured c;
@@ -125,10 +164,10 @@ TEST(ConsoleOutput, MessagesInUtf8AndStatusInPlace) {
     out.message("\xCF\xF0\xE8\xE2\xE5\xF2\r\nline two");  // "Привет" in 1251
     out.status(S(2, 1, 1, 0, 0), 20);
     out.finish();
-    EXPECT_EQ("\r\x1b[K1 received, 2 queued, 1 active, 0 B/s"
+    EXPECT_EQ("\r\x1b[K[=====>              ]  25% 1 of 4 files, 0 B, 0 B/s"
               "\r\x1b[K\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\nline two\n"
-              "1 received, 2 queued, 1 active, 0 B/s"
-              "\r\x1b[K2 received, 1 queued, 1 active, 0 B/s\n",
+              "[=====>              ]  25% 1 of 4 files, 0 B, 0 B/s"
+              "\r\x1b[K[==========>         ]  50% 2 of 4 files, 0 B, 0 B/s\n",
               c.text());
 }
 
@@ -182,10 +221,20 @@ TEST(ConsoleOutput, PassingTextsAndRationedProgress) {
     out.note("Saving\n\x1b[2J", 270);  // stays on the status line's own line
     out.status(S(1, 0, 0, 0, 0), 300);
     out.finish();
-    EXPECT_EQ("\r\x1b[K1 received, 0 queued, 0 active, 0 B/s"
+    const std::string bar = "[====================] 100% 1 of 1 files, 0 B, 0 B/s";
+    EXPECT_EQ("\r\x1b[K" + bar +
               "\r\x1b[KProcessing links: 10 of 90"
               "\r\x1b[KProcessing links: 30 of 90"
               "\r\x1b[KSaving??[2J"
-              "\r\x1b[K1 received, 0 queued, 0 active, 0 B/s\n",
+              "\r\x1b[K" + bar + "\n",
               c.text());
+    // A passing text that is over does not come back below later lines.
+    Captured after;
+    ConsoleOutput end(after.f, true, 1252, English());
+    end.finish();
+    end.note("Saving the site tree...", 400);
+    end.note("", 500);
+    end.line("Stored copy: /tmp/copy");
+    end.line("Project: /tmp/copy/a.zbp");
+    EXPECT_EQ("\r\x1b[KSaving the site tree...\r\x1b[KStored copy: /tmp/copy\nProject: /tmp/copy/a.zbp\n", after.text());
 }

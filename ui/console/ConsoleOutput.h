@@ -1,8 +1,9 @@
 #pragma once
 // What the terminal front-end prints: the message pane's lines on stderr,
-// converted from the language's code page to UTF-8, and one status line
-// with files received, queued, the rate and the active downloads, redrawn
-// in place on a terminal and printed every few seconds otherwise.
+// converted from the language's code page to UTF-8, and one status line:
+// on a terminal a progress bar redrawn in place (files done of those
+// known, bytes, rate, time left when the bytes still to come are known),
+// otherwise the counts and the rate printed every few seconds.
 
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,8 @@ struct JobStatus {
     uint32_t active = 0;
     uint32_t failed = 0;
     double bytesPerSecond = 0;
+    uint64_t bytes = 0;        // received in this job
+    int64_t bytesLeft = -1;    // still to come when known: nothing queued, every length known
     std::string waitingUntil;  // a batch's start time not reached yet: shown instead of the counts
 };
 
@@ -53,6 +56,12 @@ enum ConsoleText {
     kTextMissingBefore = 23028,
     kTextFailedBefore = 23029,
     kTextFolderTaken = 23047,
+    kTextProgress = 23051,
+    kTextTimeLeft = 23052,
+    kTextSizeBytes = 23053,
+    kTextSizeKilobytes = 23054,
+    kTextSizeMegabytes = 23055,
+    kTextSizeGigabytes = 23056,
 };
 
 // In the language's code page: "12 received, 30 queued, 3 active, 45.3
@@ -61,6 +70,12 @@ enum ConsoleText {
 std::string FormatStatus(const JobStatus& s, const Lang& lang);
 // A rate in B/s, KB/s or MB/s (1024-based), one decimal past bytes.
 std::string FormatRate(double bytesPerSecond, const Lang& lang);
+// An amount in B, KB, MB or GB, likewise.
+std::string FormatSize(uint64_t bytes, const Lang& lang);
+// The progress bar's line, at most width characters of the code page:
+// "[=====>       ]  40% 12 of 30 files, 1.2 MB, 45.3 KB/s, 0:12 left".
+// A waiting batch shows its start time as FormatStatus does.
+std::string FormatProgress(const JobStatus& s, const Lang& lang, size_t width);
 
 // The message pane of the terminal: each new message of the program's
 // history a line, a repeat of the last one not again.
@@ -77,6 +92,8 @@ public:
     // Quiet: no status line, no passing notes and no messages of the
     // program's history; lines (what failed) are still printed.
     void setQuiet(bool on) { quiet_ = on; }
+    // The terminal's width in columns (0: not known, 80 is taken).
+    void setWidth(size_t columns) { width_ = columns; }
     // A message in the language's code page, on a line of its own.
     void message(std::string_view text);
     void setMessages(const AStr& pane, const AStr& newest, bool repeat) override;
@@ -96,7 +113,8 @@ public:
     // written, a page's links taken in): on a terminal in place of the
     // status line until the next status, elsewhere on a line of its own.
     // One of a series (progress) is shown at most every kTerminalInterval
-    // ms on a terminal and kPlainInterval ms elsewhere. Empty: nothing.
+    // ms on a terminal and kPlainInterval ms elsewhere. Empty: the passing
+    // text is over (a terminal's line is cleared of it).
     void note(std::string_view text, uint32_t now, bool series = false);
     // Ends the status line so that what follows starts on a fresh line,
     // and lines printed after it come without the status line.
@@ -107,6 +125,7 @@ private:
 
     std::FILE* out_;
     bool terminal_;
+    size_t width_ = 0;
     int codePage_;
     const Lang& lang_;
     std::string shown_;      // the status text on screen (terminal) or last printed
@@ -115,5 +134,6 @@ private:
     bool quiet_ = false;
     uint32_t lastPrinted_ = 0;
     bool seriesShown_ = false;
+    bool noteShown_ = false;  // the text on the status line's place is a passing one
     uint32_t lastSeries_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "ui/console/program/ConsoleMainWindow.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -350,8 +351,25 @@ void ConsoleMainWindow::showStatus(bool force) {
         s.active = engine_->activeCount();
         s.failed = engine_->failedCount();
         s.bytesPerSecond = engine_->bytesPerSecond();
+        s.bytes = engine_->bytesReceived();
+        s.bytesLeft = bytesLeft();
     }
+    struct winsize size {};
+    out_.setWidth(ioctl(2, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0);
     out_.status(s, now, force);
+}
+
+int64_t ConsoleMainWindow::bytesLeft() const {
+    if (engine_->filesQueued()) return -1;  // files still to come whose lengths no one knows
+    int64_t left = 0;
+    for (const BraskNode* e = engine_->activeList().firstEntry(); e; e = ActiveList::nextEntry(e)) {
+        const ThreadData* w = e->worker();
+        const uint32_t length = w ? w->contentLength() : ThreadData::kUnknownLength;
+        if (length == ThreadData::kUnknownLength) return -1;
+        const uint64_t got = w->bytesReceived();
+        left += got < length ? static_cast<int64_t>(length - got) : 0;
+    }
+    return left;
 }
 
 void ConsoleMainWindow::finish() {

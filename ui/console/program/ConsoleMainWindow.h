@@ -76,6 +76,8 @@ private:
     void checkStarted();
     void onCommand(uint32_t id);
     void jobEnded();
+    // The bytes still to come of this job, -1 when not known.
+    int64_t bytesLeft() const;
     void showStatus(bool force);
     void worsen(Status s);
 
