@@ -152,11 +152,12 @@ std::string numbered(const std::string& stem, int n, const std::string& tail) {
     return name;
 }
 
-// Creates the file empty under the first free name: the name itself, then
-// "name(n).ext". The search starts behind the number handed out last for
+// Takes the first free name: the name itself, then "name(n).ext"; the
+// file moveFrom is moved in under it, or without one an empty file is
+// created to hold it. The search starts behind the number handed out last for
 // the name while the name before it still exists, so that the first free
 // number is found as before when the folder was not emptied meanwhile.
-bool reserve(std::string& path) {
+bool reserve(std::string& path, const char* moveFrom) {
     std::string_view v = path;
     size_t ext = ExtensionStart(v);
     std::string stem(v.substr(0, ext == std::string_view::npos ? v.size() : ext));
@@ -167,8 +168,14 @@ bool reserve(std::string& path) {
     for (int n = start; n < kMaxNumber; ++n) {
         std::string name = n >= 0 ? numbered(stem, n, tail) : path;
         if (platform::PathExists(name.c_str())) continue;
-        platform::File f;
-        if (f.open(name.c_str(), platform::File::Mode::CreateNew) == 0) {
+        int taken;
+        if (moveFrom) {
+            taken = platform::MoveToNewName(moveFrom, name.c_str());
+        } else {
+            platform::File f;
+            taken = f.open(name.c_str(), platform::File::Mode::CreateNew);
+        }
+        if (taken == 0) {
             if (n >= 0) numberHints().set(path, n + 1);
             path = name;
             return true;
@@ -270,7 +277,7 @@ bool localPath(const PlaceRequest& req, AStr& out) {
     if (!req.doNotCreate) {
         size_t sep = full.find_last_of(platform::kPathSep);
         if (sep != std::string::npos && !makeFolders(full.substr(0, sep))) return false;
-        if (!reserve(full)) return false;
+        if (!reserve(full, req.moveFrom)) return false;
     }
     out = AStr(full);
     return true;

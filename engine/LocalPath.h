@@ -24,12 +24,15 @@ struct PlaceRequest {
     std::string_view mediaType;        // empty: not known yet
     std::string_view contentEncoding;  // empty: none
     bool doNotCreate = false;          // a tentative name: nothing is created
+    // The finished file to put under the name: moved there, so that the
+    // name is never held by an empty file meanwhile (null: one is made).
+    const char* moveFrom = nullptr;
 };
 
 // The full path of the stored copy. Unless doNotCreate, the folders are
-// made and the file is created empty to reserve the name, numbered
-// "name(n).ext" while the name is taken. False when the URL cannot be
-// split or the file cannot be created.
+// made and the name is taken, numbered "name(n).ext" while it is taken
+// already: moveFrom is moved there, or an empty file created. False when
+// the URL cannot be split or the file cannot be placed (moveFrom stays).
 bool localPath(const PlaceRequest& req, AStr& out);
 
 // The relative part of localPath before the output folder is joined and

@@ -560,16 +560,17 @@ int ThreadData::placeFile(int& error) {
             req.mediaType = contentType_.view();
             req.contentEncoding = contentEncoding_.view();
         }
-        if (!saving::localPath(req, savedFile_) || !MakeFolders(FolderOf(savedFile_))) {
+        // The finished download itself takes the free name: no empty file
+        // holds it first, to be replaced (and its inode freed) at once.
+        req.moveFrom = partialFile_.c_str();
+        if (!saving::localPath(req, savedFile_)) {
             error = platform::LastError() ? platform::LastError() : 3;
             savedFile_.clear();
             return -1;
         }
         savedCreatedHere_ = true;
-    }
-    // The old copy (or the empty file naming made) is replaced in one step,
-    // so that there is never a moment without either.
-    if (int e = platform::ReplaceFile(partialFile_.c_str(), savedFile_.c_str())) {
+    } else if (int e = platform::ReplaceFile(partialFile_.c_str(), savedFile_.c_str())) {
+        // The old copy is replaced in one step: never a moment without one.
         error = e;
         return -1;
     }

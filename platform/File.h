@@ -90,6 +90,10 @@ bool PathExists(const char* path);
 [[nodiscard]] int DeleteFile(const char* path);
 // Moves from over to, replacing to atomically where it exists.
 [[nodiscard]] int ReplaceFile(const char* from, const char* to);
+// Moves from to the name to, which must not exist: 0, 80 (the name is
+// taken; from stays as it was) or another error code. Atomic where the
+// file system allows, so that two threads never both take one name.
+[[nodiscard]] int MoveToNewName(const char* from, const char* to);
 [[nodiscard]] int MakeFolder(const char* path);      // one level
 [[nodiscard]] int RemoveFolder(const char* path);    // an empty one
 // Full path of the program's own executable, or "" when unknown.

@@ -204,6 +204,22 @@ bool PathExists(const char* path) {
 
 int DeleteFile(const char* path) { return ::unlink(path) == 0 ? 0 : Fail(); }
 int ReplaceFile(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : Fail(); }
+int MoveToNewName(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return Fail();
+    // A file system without the no-replace rename: a second name, which
+    // cannot be made over an existing one, then the first name goes.
+    if (::link(from, to) == 0) {
+        (void)::unlink(from);
+        return 0;
+    }
+    if (errno == EEXIST) return Fail();
+    // Nor hard links (a FAT disk): the empty file claims the name.
+    int fd = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return Fail();
+    ::close(fd);
+    return ::rename(from, to) == 0 ? 0 : Fail();
+}
 int MakeFolder(const char* path) {
     if (::mkdir(path, 0777) == 0) return 0;
     return errno == EEXIST ? (tLastError = 183) : FailOnPath(path);  // ERROR_ALREADY_EXISTS

@@ -193,6 +193,12 @@ int ReplaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : static_cast<int>(GetLastError());
 }
 
+int MoveToNewName(const char* from, const char* to) {
+    if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH)) return 0;
+    DWORD e = GetLastError();
+    return e == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : static_cast<int>(e);
+}
+
 int MakeFolder(const char* path) { return CreateDirectoryA(path, nullptr) ? 0 : static_cast<int>(GetLastError()); }
 int RemoveFolder(const char* path) { return RemoveDirectoryA(path) ? 0 : static_cast<int>(GetLastError()); }
 

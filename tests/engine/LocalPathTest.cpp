@@ -6,7 +6,10 @@
 #include <ctime>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/LocalPath.h"
 #include "engine/MediaTypes.h"
@@ -179,6 +182,63 @@ TEST(LocalPath, CreatesFoldersAndNumbersTakenNames) {
     // A file where a folder must go: the placement fails, nothing is lost.
     EXPECT_EQ("<fail>", out.place("http://h/dir/sub/page.htm/inner.htm"));
     EXPECT_TRUE(fs::is_regular_file(out.path / a));
+}
+
+// A finished download takes its name itself: moved in under the first
+// free one, never over a file that holds it, by one thread of many.
+TEST(LocalPath, FinishedFilesMoveInUnderFreeNames) {
+    OutputFolder out;
+    const std::string folder = out.path.string();
+    auto finished = [&](const std::string& name, const std::string& body) {
+        std::string path = (out.path / name).string();
+        platform::File f;
+        EXPECT_EQ(0, f.open(path.c_str(), platform::File::Mode::Write));
+        EXPECT_EQ(static_cast<long long>(body.size()), f.write(body.data(), body.size()));
+        return path;
+    };
+    auto moveIn = [&](const std::string& from, std::string_view url) {
+        PlaceRequest r;
+        r.url = url;
+        r.outputFolder = folder;
+        r.outputFlags = Mission::kOutputNoSubdir;
+        r.moveFrom = from.c_str();
+        AStr placed;
+        return saving::localPath(r, placed) ? std::string(placed.view()).substr(folder.size() + 1) : "<fail>";
+    };
+    const std::string kept = finished("page.htm", "old copy");
+    const std::string first = finished("a.part", "first");
+    EXPECT_EQ("page(0).htm", moveIn(first, "http://h/page.htm"));
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_EQ(8u, fs::file_size(kept));  // the old copy untouched
+    EXPECT_EQ(5u, fs::file_size(out.path / "page(0).htm"));
+
+    // Placement that cannot be done leaves the finished file where it was.
+    const std::string blocked = finished("b.part", "blocked");
+    PlaceRequest r;
+    r.url = "http://h/page.htm/inner.htm";
+    r.outputFolder = folder;
+    r.moveFrom = blocked.c_str();
+    AStr placed;
+    fs::create_directories(out.path / "h");
+    finished("h/page.htm", "a file where a folder must go");
+    EXPECT_FALSE(saving::localPath(r, placed));
+    EXPECT_EQ(7u, fs::file_size(blocked));
+
+    // Eight threads finishing files of one name: eight names, eight bodies.
+    std::vector<std::thread> threads;
+    std::vector<std::string> names(8);
+    for (int i = 0; i < 8; ++i) {
+        std::string from = finished("t" + std::to_string(i) + ".part", std::string(static_cast<size_t>(i + 1), 'x'));
+        threads.emplace_back([&, i, from] { names[static_cast<size_t>(i)] = moveIn(from, "http://h/same.htm"); });
+    }
+    for (std::thread& t : threads) t.join();
+    std::set<std::string> distinct(names.begin(), names.end());
+    EXPECT_EQ(8u, distinct.size());
+    for (int i = 0; i < 8; ++i) {
+        const std::string& n = names[static_cast<size_t>(i)];
+        ASSERT_NE("<fail>", n);
+        EXPECT_EQ(static_cast<uintmax_t>(i + 1), fs::file_size(out.path / n)) << n;
+    }
 }
 
 // URLs cut to one name by the path budget are numbered in turn without

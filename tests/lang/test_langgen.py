@@ -62,6 +62,9 @@ FORMATTED = {
     23044: ["s", "s"], 23045: ["s"], 23046: ["s"],
     23047: ["s", "s"],                  # folder, the other job's project
     23050: ["s"],                       # a stray word after the job
+    23051: ["u", "u", "s", "s"],        # progress: done, known, bytes, rate
+    23052: ["s"],                       # the time left
+    23053: ["f"], 23054: ["f"], 23055: ["f"], 23056: ["f"],  # amounts
     # The main window's commands.
     22191: ["s"],                       # the version
     22192: ["s"],                       # the output folder
@@ -84,7 +87,7 @@ PROGRAM_TEXTS = (
     + list(range(50001, 50006))                       # framework reports
     + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program
     + list(range(23010, 23019)) + list(range(23020, 23027)) + [23030]
-    + list(range(23040, 23051))                       # the terminal's options, the usage's rest
+    + list(range(23040, 23057))                       # the terminal's options, the usage's rest, progress
 )
 
 SHELL_RESULTS = [0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32]
