@@ -1033,7 +1033,8 @@ void Window::saveWhileRunning() {
     if (jobState_ == kIdle || !graphChanged_ || project_.path().empty() || !folderLock_.held()) return;
     uint32_t t = now();
     uint64_t gapMs = static_cast<uint64_t>(saveCostUs_) * kSaveCostFactor / 1000;
-    bool due = settled_ != settledAtSave_ && platform::TickPassed(t, lastSaveTick_ + static_cast<uint32_t>(gapMs));
+    const uint32_t share = std::max<uint32_t>(1, (filesReceived() + filesQueued()) / kSettledShare);
+    bool due = settled_ - settledAtSave_ >= share && platform::TickPassed(t, lastSaveTick_ + static_cast<uint32_t>(gapMs));
     if (!due && !platform::TickPassed(t, lastSaveTick_ + kSaveIntervalMs)) return;
     if (project_.changed()) (void)project_.save(nullptr);
     (void)saveTreeIfChanged();

@@ -55,13 +55,15 @@ public:
     // of the job's own), so that no hand-edited project opens hundreds of
     // connections to one server.
     static constexpr uint32_t kMostAtOnce = 32;
-    // A running job's tree file is written again once something was
-    // settled (a download ended, a page was rewritten) and this many times
-    // what a write takes (the least of the last four) has passed since the
-    // last, so that writing takes about a twentieth of the job's time
-    // however large the graph; after kSaveIntervalMs a changed graph is
-    // written anyway.
+    // A running job's tree file is written again once a twentieth of the
+    // files it knows were settled since the last write (at least one: a
+    // download ended, a page was rewritten) and this many times what a
+    // write takes (the least of the last four) has passed, so that writing
+    // takes at most about a twentieth of the job's time, and about twenty
+    // writes of the graph however slowly the servers answer; after
+    // kSaveIntervalMs a changed graph is written anyway.
     static constexpr uint32_t kSaveCostFactor = 20;
+    static constexpr uint32_t kSettledShare = 20;
     static constexpr uint32_t kSaveIntervalMs = 30000;
 
     // Commands of the main window the engine posts.
