@@ -138,8 +138,8 @@ int main(int argc, char** argv) {
     std::printf("tree file: write %.2f s wall, %.2f s processor (result %d, %lld bytes); read %.2f s wall, %.2f s "
                 "processor (result %d, %zu nodes)\n",
                 writeSecs, writeCpu, w, fileSize, readSecs, readCpu, r, nodesBack);
-    std::printf("sizeof ToBeOpenTN %zu, ExtractNode %zu, RefFromNode %zu\n", sizeof(ToBeOpenTN), sizeof(ExtractNode),
-                sizeof(RefFromNode));
+    std::printf("sizeof ToBeOpenTN %zu, ExtractNode %zu, AStr %zu\n", sizeof(ToBeOpenTN), sizeof(ExtractNode),
+                sizeof(AStr));
     if (peakGraph > 0) {
         double perNode = static_cast<double>(peakGraph - baseline) / static_cast<double>(nodes);
         std::printf("peak memory of the graph: %.1f MB, %.0f bytes per node (incl. its link record and referrer), "

@@ -228,9 +228,9 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
     if (status != 304) {
         if (isPicture(node)) {
             // A picture stays one only while every link to it is a picture link.
-            for (RefFromNode* r : each<RefFromNode>(node.referrers)) {
+            for (ToBeOpenTN* from : node.referrers) {
                 bool pictureLink = true;
-                for (ExtractNode* l : each<ExtractNode>(r->from->links))
+                for (ExtractNode* l : each<ExtractNode>(from->links))
                     if (l->target == &node && !(l->flags & FlagPicture)) pictureLink = false;
                 if (!pictureLink) { node.flags &= ~FlagPicture; break; }
             }
@@ -268,8 +268,7 @@ void Window::applySuccess(ToBeOpenTN& node, int status, ThreadData& worker) {
 }
 
 void Window::settleReferrers(ToBeOpenTN& node) {
-    for (RefFromNode* r : each<RefFromNode>(node.referrers)) {
-        ToBeOpenTN* page = r->from;
+    for (ToBeOpenTN* page : node.referrers) {
         if (!page || page->isRoot() || page == &node) continue;
         // A page waiting for its own download (a refresh queues them all)
         // is left alone: it is rewritten once it has been fetched.
@@ -327,8 +326,8 @@ bool Window::startDownload(ToBeOpenTN& node) {
                     : new BraskNode(&node, &viewChanged_, agent, platform::inet::kOpenPreconfig, nullptr, "", "");
 
     AStr referrer;
-    if (RefFromNode* r = node.referrers.firstRef(); r && r->from && !r->from->isRoot())
-        referrer = graph_.urlOf(*r->from);
+    if (const ToBeOpenTN* from = node.referrers.first(); from && !from->isRoot())
+        referrer = graph_.urlOf(*from);
     AStr url = graph_.urlOf(node);
     AStr saved = node.savedFile.empty() || !isSafeRelativePath(node.savedFile) ? AStr() : graph_.absolutePath(node.savedFile);
     AStr raw = node.rawFile.empty() || !isSafeRelativePath(node.rawFile) ? AStr() : graph_.absolutePath(node.rawFile);

@@ -27,14 +27,20 @@ AStr& AStr::operator=(AStr&& o) noexcept {
     return *this;
 }
 
-void AStr::reserve(size_t n) {
+void AStr::reserve(size_t n, bool growing) {
     if (p_ && n <= cap_) return;
-    size_t cap = cap_ ? cap_ : 15;
-    while (cap < n) cap = cap * 2 + 1;
+    if (n >= UINT32_MAX) throw std::bad_alloc();
+    // A text assigned gets what it needs; one that grows, room to grow.
+    size_t cap = n;
+    if (growing) {
+        cap = cap_ ? cap_ : 15;
+        while (cap < n) cap = cap * 2 + 1;
+        if (cap >= UINT32_MAX) cap = UINT32_MAX - 1;
+    }
     char* p = static_cast<char*>(std::realloc(p_, cap + 1));
     if (!p) throw std::bad_alloc();
     p_ = p;
-    cap_ = cap;
+    cap_ = static_cast<uint32_t>(cap);
 }
 
 AStr& AStr::assign(const char* s, size_t n) {
@@ -43,10 +49,10 @@ AStr& AStr::assign(const char* s, size_t n) {
         AStr tmp(s, n);
         return *this = std::move(tmp);
     }
-    reserve(n);
+    reserve(n, false);
     std::memcpy(p_, s, n);
     p_[n] = '\0';
-    len_ = n;
+    len_ = static_cast<uint32_t>(n);
     return *this;
 }
 
@@ -56,9 +62,9 @@ AStr& AStr::append(const char* s, size_t n) {
         AStr tmp(s, n);
         return append(tmp.c_str(), n);
     }
-    reserve(len_ + n);
+    reserve(len_ + n, true);
     std::memcpy(p_ + len_, s, n);
-    len_ += n;
+    len_ += static_cast<uint32_t>(n);
     p_[len_] = '\0';
     return *this;
 }
@@ -72,22 +78,22 @@ void AStr::clear() {
 void AStr::truncate(size_t n) {
     if (n >= len_) return;
     if (n == 0) { clear(); return; }
-    len_ = n;
+    len_ = static_cast<uint32_t>(n);
     p_[n] = '\0';
 }
 
 char* AStr::resize(size_t n) {
     size_t old = p_ ? len_ : 0;
-    reserve(n);
+    reserve(n, p_ != nullptr);  // made to size, else grown as an append
     if (n > old) std::memset(p_ + old, 0, n - old);
-    len_ = n;
+    len_ = static_cast<uint32_t>(n);
     p_[n] = '\0';
     return p_;
 }
 
 void AStr::fixLength() {
     if (!p_) return;
-    len_ = std::strlen(p_);
+    len_ = static_cast<uint32_t>(std::strlen(p_));
     if (len_ == 0) clear();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #if defined(__MINGW32__)
@@ -93,9 +94,11 @@ public:
 
 private:
     static size_t strlen_(const char* s);
-    void reserve(size_t n);
+    void reserve(size_t n, bool growing);
 
+    // Sixteen bytes: a graph holds millions of strings. A text of 4 GB or
+    // more is refused as memory that cannot be had.
     char* p_ = nullptr;
-    size_t len_ = 0;
-    size_t cap_ = 0;  // bytes usable for text, the terminator not counted
+    uint32_t len_ = 0;
+    uint32_t cap_ = 0;  // bytes usable for text, the terminator not counted
 };

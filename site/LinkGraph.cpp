@@ -101,8 +101,8 @@ uint16_t LinkGraph::priorityOf(const ToBeOpenTN& node, std::string_view u) const
     bool embedded = (node.flags & FlagEmbedded) != 0;
     int base = (node.flags & FlagPreferred) ? 200 : 100;
     if (embedded && base == 100) {
-        for (RefFromNode* r : each<RefFromNode>(node.referrers))
-            if (r->from->flags & FlagPreferred) { base = 200; break; }
+        for (ToBeOpenTN* from : node.referrers)
+            if (from->flags & FlagPreferred) { base = 200; break; }
     }
     int bonus = node.level < 40 ? 4 : 0;
     int kind = embedded ? 0 : (isPage(node) ? 1 : 2);
@@ -190,7 +190,7 @@ ToBeOpenTN* LinkGraph::addStartUrl(std::string_view url, bool starting) {
         l->linkText = u;
         l->target = node;
         root_.links.append(l);
-        node->referrers.append(new RefFromNode(&root_));
+        node->referrers.append(&root_);
     }
     node->onStartHost = true;
     if (starting || created) {
@@ -343,7 +343,7 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
         dropOrphanCandidate(t);
         // The page's old entries went with replaceLinks, so an entry made
         // during this pass is the last one.
-        if (!t->referrers.endsWith(&page)) t->referrers.append(new RefFromNode(&page));
+        if (!t->referrers.endsWith(&page)) t->referrers.append(&page);
         if (!created && t->level > level) lowerLevel(*t, level, link->flags);
 
         // 10: queue it, or leave it new (with a stub when so set).
@@ -356,7 +356,6 @@ void LinkGraph::processLinks(ToBeOpenTN& page, const std::vector<ResolvedLink>& 
 void LinkGraph::clear() {
     root_.clearChildren();
     root_.links.clear();
-    root_.visualNodes.clear();
     root_.referrers.clear();
     root_.priority = 0;
     root_.subtreePriority = 0;
@@ -369,7 +368,7 @@ void LinkGraph::clear() {
 void LinkGraph::rebuildReferrers() {
     ForEachNode(root_, [](ToBeOpenTN& n) {
         for (ExtractNode* l : each<ExtractNode>(n.links))
-            if (l->target && !l->target->referrers.endsWith(&n)) l->target->referrers.append(new RefFromNode(&n));
+            if (l->target && !l->target->referrers.endsWith(&n)) l->target->referrers.append(&n);
     });
 }
 

@@ -12,19 +12,43 @@ constexpr size_t kIndexFrom = 48;
 }  // namespace
 
 bool RefFromList::contains(const ToBeOpenTN* page) const {
-    for (RefFromNode* r : each<RefFromNode>(*this))
-        if (r->from == page) return true;
-    return false;
+    return std::find(begin(), end(), page) != end();
+}
+
+void RefFromList::append(ToBeOpenTN* page) {
+    if (cap_ == 0 && count_ == 0) {
+        one_ = page;
+        count_ = 1;
+        return;
+    }
+    if (count_ == cap_ || cap_ == 0) {
+        const uint32_t cap = cap_ ? cap_ * 2 : 4;
+        auto** grown = new ToBeOpenTN*[cap];
+        std::copy(begin(), end(), grown);
+        if (cap_) delete[] many_;
+        many_ = grown;
+        cap_ = cap;
+    }
+    many_[count_++] = page;
 }
 
 bool RefFromList::removeRef(const ToBeOpenTN* page) {
     // From the end: the entries of the page processed last are there.
-    for (Node* n = last(); n; n = n->prev())
-        if (static_cast<RefFromNode*>(n)->from == page) {
-            delete n;
+    ToBeOpenTN** items = cap_ ? many_ : &one_;
+    for (uint32_t i = count_; i-- > 0;)
+        if (items[i] == page) {
+            std::copy(items + i + 1, items + count_, items + i);
+            --count_;
+            if (cap_ && count_ == 0) clear();
             return true;
         }
     return false;
+}
+
+void RefFromList::clear() {
+    if (cap_) delete[] many_;
+    one_ = nullptr;
+    count_ = cap_ = 0;
 }
 
 ToBeOpenTN::ToBeOpenTN() = default;

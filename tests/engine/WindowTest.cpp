@@ -457,7 +457,7 @@ TEST(Window, RefreshRunGetsNotModifiedForEveryFile) {
     // after its links were processed again.
     for (const char* f : {"index.html", "a.html", "b.html", "p.gif"}) {
         std::multiset<const ToBeOpenTN*> from;
-        for (RefFromNode* r : each<RefFromNode>(job.window->graph().find(site.url(f))->referrers)) from.insert(r->from);
+        for (ToBeOpenTN* page : job.window->graph().find(site.url(f))->referrers) from.insert(page);
         for (const ToBeOpenTN* p : from) EXPECT_EQ(1u, from.count(p)) << f << " from " << job.window->graph().urlOf(*p).c_str();
     }
     EXPECT_TRUE(job.rewrittenTooEarly.empty());
@@ -516,7 +516,7 @@ TEST(Window, StyleSheetsAreFollowedRewrittenAndRefreshed) {
     EXPECT_EQ("@import url(s.css); p { background: url(../q.gif) }", stored("css/t.css"));
     ToBeOpenTN* q = job.window->graph().find(site.url("q.gif"));
     ASSERT_EQ(1u, q->referrers.count());
-    EXPECT_EQ(job.window->graph().find(site.url("css/t.css")), q->referrers.firstRef()->from);
+    EXPECT_EQ(job.window->graph().find(site.url("css/t.css")), q->referrers.first());
 }
 
 // A job stopped while a download hangs keeps its partial data; continued

@@ -550,3 +550,40 @@ TEST_F(GraphTest, LargeFolderWithARepeatedNameFindsTheFirstOfThem) {
     EXPECT_EQ(g.find("http://h/d/n40"), nullptr);
     EXPECT_NE(g.find("http://h/d/n41"), nullptr);
 }
+
+// A node's referrers: in the order met, each removal taking the page's
+// last entry, from the one kept in place to many and back to none.
+TEST(RefFromList, KeepsOrderThroughGrowthAndRemoval) {
+    ToBeOpenTN a("a"), b("b"), c("c");
+    RefFromList refs;
+    EXPECT_EQ(nullptr, refs.first());
+    EXPECT_FALSE(refs.removeRef(&a));
+    refs.append(&a);
+    EXPECT_TRUE(refs.endsWith(&a));
+    EXPECT_TRUE(refs.removeRef(&a));
+    EXPECT_TRUE(refs.empty());
+    // Past the first entry and past each capacity.
+    std::vector<ToBeOpenTN*> expected;
+    for (int i = 0; i < 20; ++i) {
+        ToBeOpenTN* p = i % 3 == 0 ? &a : i % 3 == 1 ? &b : &c;
+        refs.append(p);
+        expected.push_back(p);
+    }
+    EXPECT_EQ(std::vector<ToBeOpenTN*>(refs.begin(), refs.end()), expected);
+    EXPECT_TRUE(refs.removeRef(&b));  // the last b, at 19
+    expected.erase(expected.begin() + 19);
+    EXPECT_TRUE(refs.removeRef(&a));  // the last a, at 18
+    expected.erase(expected.begin() + 18);
+    EXPECT_EQ(std::vector<ToBeOpenTN*>(refs.begin(), refs.end()), expected);
+    EXPECT_TRUE(refs.endsWith(&c));
+    while (refs.removeRef(&a) || refs.removeRef(&b)) {
+    }
+    EXPECT_EQ(6u, refs.count());
+    EXPECT_EQ(&c, refs.first());
+    EXPECT_FALSE(refs.contains(&a));
+    while (refs.removeRef(&c)) {
+    }
+    EXPECT_TRUE(refs.empty());
+    refs.append(&b);  // usable again after the array went
+    EXPECT_EQ(&b, refs.first());
+}

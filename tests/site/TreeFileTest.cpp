@@ -96,10 +96,10 @@ std::string consistency(const LinkGraph& g, bool counted = true) {
             if (!l->target->referrers.contains(n))
                 return std::string(nodeUrl(l->target).view()) + " misses its referrer " + nodeUrl(n).c_str();
         }
-        for (const RefFromNode* r : each<RefFromNode>(n->referrers)) {
-            if (!known.count(r->from)) return "a referrer of " + std::string(nodeUrl(n).view()) + " is gone";
+        for (const ToBeOpenTN* from : n->referrers) {
+            if (!known.count(from)) return "a referrer of " + std::string(nodeUrl(n).view()) + " is gone";
             bool linked = false;
-            for (const ExtractNode* l : each<ExtractNode>(r->from->links)) linked = linked || l->target == n;
+            for (const ExtractNode* l : each<ExtractNode>(from->links)) linked = linked || l->target == n;
             if (!linked) return std::string(nodeUrl(n).view()) + " has a referrer without a link";
         }
     }
