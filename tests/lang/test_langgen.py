@@ -67,6 +67,8 @@ FORMATTED = {
     22192: ["s"],                       # the output folder
     22194: ["s"],                       # the language library's path
     22195: ["s"], 22196: ["s"],         # a node's URL: fetch it now, cannot be fetched
+    22402: ["u", "u"],                  # the batch list's line, the longest line
+    22403: ["u"],                       # the most minutes of the dial-up limit
 }
 
 PROGRAM_TEXTS = (
@@ -85,6 +87,7 @@ PROGRAM_TEXTS = (
     + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program
     + list(range(23010, 23019)) + list(range(23020, 23027)) + [23030]
     + list(range(23040, 23051))                       # the terminal's options, the usage's rest
+    + list(range(22400, 22404))                       # the batch and dial-up dialogs' fields
 )
 
 SHELL_RESULTS = [0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32]

@@ -180,23 +180,30 @@ void BatchDialog::pickDateBelowButton() {
     setItemText(kDate, FormatStartDate(date, dateFormat_));
 }
 
+void BatchDialog::refuse(int field, const AStr& text) {
+    tell(hwnd(), text);
+    // Both fields are checked even while the start time is not used: one
+    // that is wrong (a stored date of the 31st of February) must be open
+    // to correction, or only cancel would close the dialog.
+    if (field == kDate || field == kTime)
+        for (int id : {kTime, kDate, kPickDate}) enable(id, true);
+    focus(field);
+}
+
 bool BatchDialog::takeValues() {
     const LangWithError& lang = ProgramLanguage();
     platform::LocalDateTime when = batch_.startTime;
     if (!ParseStartDate(itemText(kDate).view(), dateFormat_, when)) {
-        tell(hwnd(), lang.text(kTextBadDate));
-        SetFocus(item(kDate));
+        refuse(kDate, lang.text(kTextBadDate));
         return false;
     }
     if (!ParseStartTime(itemText(kTime).view(), timeFormat_, when)) {
-        tell(hwnd(), lang.text(kTextBadTime));
-        SetFocus(item(kTime));
+        refuse(kTime, lang.text(kTextBadTime));
         return false;
     }
     StrList list;
     if (size_t line = SplitBatchList(itemText(kList).view(), list)) {
-        tell(hwnd(), lang.format(kTextLongLine, static_cast<unsigned>(line), static_cast<unsigned>(kMaxBatchLine)));
-        SetFocus(item(kList));
+        refuse(kList, lang.format(kTextLongLine, static_cast<unsigned>(line), static_cast<unsigned>(kMaxBatchLine)));
         return false;
     }
     static_cast<StrList&>(batch_) = list;

@@ -49,6 +49,8 @@ private:
     // The dialog's values into the batch; false (the dialog stays) when a
     // field is not valid.
     bool takeValues();
+    // Tells why the dialog stays open and puts the focus into the field.
+    void refuse(int field, const AStr& text);
 
     Batch& batch_;
     AStr project_;

@@ -27,6 +27,8 @@ int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 DateDialog::DateDialog(const platform::LocalDateTime& date, POINT at)
     : ZDialog(kTemplate), date_(date), at_(at) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
+    (void)InitCommonControlsEx(&controls);
     (void)daygrid::Register();
     year_ = Clamp(date.year, kCalendarFirstYear, kCalendarLastYear);
     month_ = Clamp(date.month, 1, 12);
@@ -66,7 +68,7 @@ bool DateDialog::onInit() {
     if (GetMonitorInfoW(MonitorFromPoint(at_, MONITOR_DEFAULTTONEAREST), &mi)) desktop = mi.rcWork;
     POINT p = placeOnDesktop(at_, {r.right - r.left, r.bottom - r.top}, desktop);
     SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetFocus(item(kDays));
+    focus(kDays);
     return true;
 }
 

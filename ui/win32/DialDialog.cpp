@@ -95,11 +95,13 @@ void DialDialog::fillEntries(const AStr& select) {
     HWND list = item(kEntries);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     std::vector<std::string> entries = listEntries();
-    int chosen = entries.empty() ? -1 : 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::WideText(entries[i]).c_str()));
-        if (AStr(entries[i]) == select) chosen = static_cast<int>(i);
-    }
+    for (const std::string& e : entries)
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::WideText(e).c_str()));
+    // The list sorts them: the stored entry is looked for, else the first.
+    LRESULT chosen = select.empty() ? CB_ERR
+                                    : SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(platform::WideText(select).c_str()));
+    if (chosen == CB_ERR) chosen = entries.empty() ? -1 : 0;
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
     entryChosen();
 }
@@ -221,7 +223,7 @@ bool DialDialog::apply() {
     if (!ParseTimeLimitMinutes(itemText(kTimeLimit).view(), limit)) {
         tell(hwnd(), ProgramLanguage().format(kTextBadTimeLimit, static_cast<unsigned>(kMaxTimeLimitMinutes)),
              ProgramLanguage().text(kProgramTitle));
-        SetFocus(item(kTimeLimit));
+        focus(kTimeLimit);
         return false;
     }
     AStr entry = selectedEntry();

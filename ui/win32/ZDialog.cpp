@@ -68,6 +68,10 @@ void ZDialog::enable(int id, bool on) const {
     if (HWND h = item(id)) EnableWindow(h, on ? TRUE : FALSE);
 }
 
+void ZDialog::focus(int id) const {
+    if (HWND h = item(id)) PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
+}
+
 void ZDialog::showHelp() const {
     AStr file = helpFile();
     if (file.empty() || !helpContext_) return;

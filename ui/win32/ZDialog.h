@@ -39,6 +39,9 @@ public:
     void setChecked(int id, bool on) const;
     void enable(int id, bool on) const;
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    // The keyboard focus to a control, once the message being handled
+    // (a button's click) is done with it.
+    void focus(int id) const;
 
 protected:
     // WM_INITDIALOG; false when the dialog is not to be shown (it ends
