@@ -315,6 +315,9 @@ TEST_F(DialDialogTest, WithoutRemoteAccessTheEntryButtonsSayWhy) {
     EXPECT_TRUE(dialogtest::Visible(w, DialDialog::kNoRasReason));
     EXPECT_FALSE(Text(w, DialDialog::kNoRasReason).empty());
     EXPECT_FALSE(Enabled(w, DialDialog::kUsePhoneList)) << "no entry to keep numbers for";
+    for (int id : {DialDialog::kPhones, DialDialog::kAddPhone, DialDialog::kEditPhone, DialDialog::kDeletePhone,
+                   DialDialog::kPhoneUp, DialDialog::kPhoneDown, DialDialog::kDial, DialDialog::kTimeLimit})
+        EXPECT_FALSE(Enabled(w, id)) << id;
     EXPECT_FALSE(Enabled(w, IDHELP)) << "no help file installed";
     Click(w, DialDialog::kNewEntry);  // disabled: nothing happens
     Click(w, IDOK);
@@ -404,6 +407,8 @@ TEST_F(DialDialogTest, ScreenshotsInBothLanguages) {
         w = open(none);
         ASSERT_TRUE(w) << code;
         shot = dialogtest::SaveWindow(w, std::string("dialup-noras-") + code);
+        for (int id : {DialDialog::kDeletePhone, DialDialog::kPhoneUp, DialDialog::kPhoneDown})
+            EXPECT_FALSE(Enabled(w, id)) << "as the screenshot shows it: " << id;
         Click(w, IDCANCEL);
 
         // The input dialog as the phone list asks with it.

@@ -91,7 +91,8 @@ inline std::string SaveWindow(HWND window, const std::string& name) {
     std::string path = (shots / (name + ".bmp")).string();
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    for (int i = 0; i < 20; ++i) {
+    // Painted through: the display shows what the window drew.
+    for (int i = 0; i < 50; ++i) {
         windowtest::Pump();
         Sleep(10);
     }
