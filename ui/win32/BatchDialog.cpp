@@ -53,7 +53,6 @@ std::vector<AStr> ChooseProjectFiles(HWND owner, const AStr& folder) {
     o.lpstrDefExt = L"zbp";
     o.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
               OFN_NOCHANGEDIR;
-    std::vector<AStr> files;
     if (!GetOpenFileNameW(&o)) {
         DWORD error = CommDlgExtendedError();
         if (error != 0) {
@@ -61,17 +60,23 @@ std::vector<AStr> ChooseProjectFiles(HWND owner, const AStr& folder) {
             ShowBox(owner, lang.fileDialogErrorText(static_cast<int>(error)), lang.text(kProgramTitle),
                     MB_OK | MB_ICONERROR);
         }
-        return files;
+        return {};
     }
+    return ChosenFiles(buffer.data());
+}
+
+std::vector<AStr> ChosenFiles(const wchar_t* chosen) {
     // One file: its full path. Several: the folder, then the names.
-    const wchar_t* p = buffer.data();
+    std::vector<AStr> files;
+    const wchar_t* p = chosen;
     std::wstring first = p;
+    if (first.empty()) return files;
     p += first.size() + 1;
     if (!*p) {
         files.push_back(AStr(platform::NarrowText(first)));
         return files;
     }
-    if (!first.empty() && first.back() != L'\\') first += L'\\';
+    if (first.back() != L'\\') first += L'\\';
     while (*p) {
         std::wstring name = p;
         p += name.size() + 1;

@@ -62,3 +62,6 @@ private:
 // A dialog that fails says so in a message box with the library's text
 // for its error.
 std::vector<AStr> ChooseProjectFiles(HWND owner, const AStr& folder);
+// The files of the dialog's answer: one full path, or the folder and then
+// each name, each ended by a zero, the whole by two.
+std::vector<AStr> ChosenFiles(const wchar_t* chosen);

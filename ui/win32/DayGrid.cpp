@@ -116,6 +116,10 @@ LRESULT CALLBACK Procedure(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
         return g->selected >= 0 ? g->selected : LB_ERR;
     case LB_GETCOUNT:
         return static_cast<LRESULT>(g->cells.size());
+    case WM_NCHITTEST:
+        // The headings are part of the calendar's body: a press there drags it.
+        if (g->headings) return HTTRANSPARENT;
+        break;
     case WM_GETDLGCODE:
         return g->headings ? DLGC_STATIC : DLGC_WANTARROWS;
     case WM_PAINT:

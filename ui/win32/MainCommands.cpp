@@ -64,6 +64,8 @@ MainCommands::MainCommands(EngineMainWindow& window) : w_(window) {
 }
 
 MainCommands::~MainCommands() {
+    // Its window goes with it; the loop routes nothing more to it.
+    if (dial_) dial_->closed = nullptr;
     if (dial_ && dial_->hwnd()) w_.app_.setModelessDialog(nullptr);
     dial_.reset();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);

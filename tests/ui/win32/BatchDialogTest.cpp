@@ -188,6 +188,37 @@ TEST_F(BatchDialogTest, TheListFilesAndSwitches) {
     EXPECT_EQ(30, d.batch.startTime.day);
 }
 
+TEST_F(BatchDialogTest, TheFilesOfTheOpenDialogsAnswer) {
+    EXPECT_EQ((std::vector<AStr>{"C:\\one.zbp"}), ChosenFiles(L"C:\\one.zbp\0"));
+    EXPECT_EQ((std::vector<AStr>{"C:\\jobs\\a.zbp", "C:\\jobs\\b c.zbp"}), ChosenFiles(L"C:\\jobs\0a.zbp\0b c.zbp\0"));
+    EXPECT_EQ((std::vector<AStr>{"C:\\a.zbp", "C:\\b.zbp"}), ChosenFiles(L"C:\\\0a.zbp\0b.zbp\0")) << "a drive's root";
+    EXPECT_TRUE(ChosenFiles(L"\0").empty());
+}
+
+TEST_F(BatchDialogTest, HelpWhereAHelpFileIsInstalled) {
+    // A language folder with the library and its help file.
+    fs::path folder = fs::path(ZB_BINARY_DIR) / "testtmp" / ("help-" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder);
+    fs::copy_file(fs::path(ZB_BINARY_DIR) / "bin" / "zbenu.dll", folder / "zbenu.dll");
+    std::ofstream(folder / "zbenu.hlp") << "help";
+    LanguageLoad loaded = LoadProgramLanguage(AStr(folder.string() + "\\"), "enu");
+    ASSERT_TRUE(ProgramLanguage().loaded());
+    EXPECT_FALSE(ZDialog::helpFile().empty()) << loaded.helpPath.c_str();
+    {
+        OpenBatchDialog d{Batch()};
+        ASSERT_TRUE(d.hwnd);
+        EXPECT_TRUE(Enabled(d.hwnd, IDHELP));
+        Click(d.hwnd, IDCANCEL);
+    }
+    // Without it the button cannot fail: it is disabled.
+    (void)LoadProgramLanguage(Libraries(), "enu");
+    OpenBatchDialog d{Batch()};
+    EXPECT_FALSE(Enabled(d.hwnd, IDHELP));
+    Click(d.hwnd, IDCANCEL);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
 TEST_F(BatchDialogTest, NoCurrentProjectNothingToAdd) {
     OpenBatchDialog d{Batch()};
     ASSERT_TRUE(d.hwnd);
