@@ -82,12 +82,12 @@ PROGRAM_TEXTS = (
     + list(range(21000, 21030))                       # dial-up states
     + list(range(25010, 25022))                       # months
     + list(range(25025, 25032))                       # weekdays
+    + list(range(22400, 22404))                       # the batch and dial-up dialogs' fields
     + list(range(24112, 24126)) + [24128]             # download status
     + list(range(50001, 50006))                       # framework reports
     + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program
     + list(range(23010, 23019)) + list(range(23020, 23027)) + [23030]
     + list(range(23040, 23051))                       # the terminal's options, the usage's rest
-    + list(range(22400, 22404))                       # the batch and dial-up dialogs' fields
 )
 
 SHELL_RESULTS = [0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32]
