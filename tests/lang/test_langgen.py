@@ -70,6 +70,8 @@ FORMATTED = {
     22192: ["s"],                       # the output folder
     22194: ["s"],                       # the language library's path
     22195: ["s"], 22196: ["s"],         # a node's URL: fetch it now, cannot be fetched
+    22402: ["u", "u"],                  # the batch list's line, the longest line
+    22403: ["u"],                       # the most minutes of the dial-up limit
 }
 
 PROGRAM_TEXTS = (
@@ -83,6 +85,7 @@ PROGRAM_TEXTS = (
     + list(range(21000, 21030))                       # dial-up states
     + list(range(25010, 25022))                       # months
     + list(range(25025, 25032))                       # weekdays
+    + list(range(22400, 22404))                       # the batch and dial-up dialogs' fields
     + list(range(24112, 24126)) + [24128]             # download status
     + list(range(50001, 50006))                       # framework reports
     + [23000, 23001, 23002, 23003, 23004, 23005, 23006, 23007]  # terminal program

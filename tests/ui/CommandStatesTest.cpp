@@ -65,12 +65,16 @@ TEST(CommandStates, TheJobsCommandsFollowItsState) {
         {"running", Job(1), kExit, true},
         {"running", Job(1), kPageView, true},
         {"running", Job(1), kAbout, true},
+        // The batch is edited while none runs; the dial-up settings always.
+        {"idle", Job(0), kBatch, true},
+        {"running", Job(1), kBatch, true},
+        {"batch", Job(0, true, true), kBatch, false},
+        {"running", Job(1), kDialUpSettings, true},
+        {"batch", Job(1, true, true), kDialUpSettings, true},
         // Their dialogs come later.
-        {"idle", Job(0), kBatch, false},
         {"idle", Job(0), kMissionSheet, false},
         {"idle", Job(0), kProgramOptions, false},
         {"idle", Job(0), kDefaults, false},
-        {"idle", Job(0), kDialUpSettings, false},
         {"idle", Job(0), 9999, false},
     };
     for (const Row& r : rows) EXPECT_EQ(r.enabled, CommandEnabled(r.id, r.job)) << r.what << ", command " << r.id;

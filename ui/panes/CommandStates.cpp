@@ -26,6 +26,10 @@ bool CommandEnabled(int id, const JobSnapshot& job) {
     case command::kCopyUrl:
     case command::kOpenInBrowser:
         return job.hasStartUrls;
+    // The batch is edited while none runs; the dial-up settings always.
+    case command::kBatch:
+        return byHand;
+    case command::kDialUpSettings:
     case command::kExit:
     case command::kFileView:
     case command::kLinkView:

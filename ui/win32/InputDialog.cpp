@@ -1,65 +1,45 @@
 #include "ui/win32/InputDialog.h"
 
-#include <string_view>
-
-#include "app/Lang.h"
+#include "platform/Text.h"
+#include "ui/win32/ZDialog.h"
 
 namespace {
 // The longest line taken: the longest URL the internet library takes, and
 // room to see that a paste was longer.
 constexpr int kMostChars = 4096;
 
-struct State {
-    AStr* text;
-};
+class Input final : public ZDialog {
+public:
+    Input(AStr& text, const AStr& title, const AStr& prompt)
+        : ZDialog(InputDialog::kTemplate), text_(text), title_(title), prompt_(prompt) {}
 
-INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        auto* s = reinterpret_cast<State*>(lParam);
-        HWND edit = GetDlgItem(dialog, InputDialog::kEditId);
-        SendMessageA(edit, EM_LIMITTEXT, kMostChars, 0);
-        SetWindowTextA(edit, s->text->c_str());
-        SendMessageA(edit, EM_SETSEL, 0, -1);
-        SetFocus(edit);
-        return FALSE;  // the focus is set
+private:
+    bool onInit() override {
+        if (!title_.empty()) SetWindowTextW(hwnd(), platform::WideText(title_).c_str());
+        if (!prompt_.empty()) setItemText(InputDialog::kPromptId, prompt_);
+        HWND edit = item(InputDialog::kEditId);
+        SendMessageW(edit, EM_LIMITTEXT, kMostChars, 0);
+        setItemText(InputDialog::kEditId, text_);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return true;
     }
-    case WM_COMMAND: {
-        auto* s = reinterpret_cast<State*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (LOWORD(wParam) == IDOK && s) {
-            HWND edit = GetDlgItem(dialog, InputDialog::kEditId);
-            int n = GetWindowTextLengthA(edit);
-            AStr text;
-            if (n > 0) {
-                char* p = text.resize(static_cast<size_t>(n));
-                GetWindowTextA(edit, p, n + 1);
-                text.fixLength();
-            }
-            *s->text = text;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+    bool onCommand(UINT id, UINT) override {
+        if (id != IDOK) return false;
+        text_ = itemText(InputDialog::kEditId);
+        end(IDOK);
+        return true;
     }
-    default:
-        return FALSE;
-    }
-}
+
+    AStr& text_;
+    const AStr& title_;
+    const AStr& prompt_;
+};
 }  // namespace
 
-bool InputDialog::ask(HWND owner, AStr& text) {
-    std::string_view bytes = ProgramLanguage().dialog(kTemplate);
-    if (bytes.empty()) return false;
+bool InputDialog::ask(HWND owner, AStr& text, const AStr& title, const AStr& prompt) {
     AStr answer = text;
-    State s{&answer};
-    INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
-                                        owner, Procedure, reinterpret_cast<LPARAM>(&s));
-    if (r != IDOK) return false;
+    Input dialog(answer, title, prompt);
+    if (dialog.runModal(owner) != IDOK) return false;
     text = answer;
     return true;
 }

@@ -10,6 +10,8 @@
 #include "app/shell/Application.h"
 #include "platform/File.h"
 #include "ui/panes/TypedUrl.h"
+#include "ui/win32/BatchDialog.h"
+#include "ui/win32/DialDialog.h"
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/InputDialog.h"
 #include "ui/win32/MessageBoxes.h"
@@ -55,9 +57,17 @@ MainCommands::MainCommands(EngineMainWindow& window) : w_(window) {
         return ChooseProjectFile(frame(), save, name, folder);
     };
     askUrl = [this](AStr& url) { return InputDialog::ask(frame(), url); };
+    runBatchDialog = [this](Batch& copy, const AStr& project) {
+        BatchDialog dialog(copy, project);
+        return dialog.runModal(frame());
+    };
 }
 
 MainCommands::~MainCommands() {
+    // Its window goes with it; the loop routes nothing more to it.
+    if (dial_) dial_->closed = nullptr;
+    if (dial_ && dial_->hwnd()) w_.app_.setModelessDialog(nullptr);
+    dial_.reset();
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
@@ -120,6 +130,12 @@ bool MainCommands::run(UINT id) {
         return true;
     case command::kAbout:
         about();
+        return true;
+    case command::kBatch:
+        if (enabled(c)) batch();
+        return true;
+    case command::kDialUpSettings:
+        if (enabled(c)) dialUp();
         return true;
     case command::kOpenInBrowser:
         if (enabled(c)) openInBrowser();
@@ -228,6 +244,27 @@ void MainCommands::openInBrowser() {
     std::string target = w_.browserTarget();
     // A start that fails is reported by the opener itself.
     if (!target.empty()) (void)ShellOpen(GetParent(w_.hwnd()), AStr(target), false, true);
+}
+
+void MainCommands::batch() {
+    // The dialog edits a copy: cancel leaves the batch as it was.
+    Batch copy = w_.app_.batch();
+    INT_PTR r = runBatchDialog(copy, w_.projectPath_);
+    if (r != IDOK && r != BatchDialog::kStart) return;
+    w_.app_.batch() = copy;
+    if (r == BatchDialog::kStart) w_.app_.batchRunner().start();
+    refreshToolbar();
+}
+
+void MainCommands::dialUp() {
+    if (!dial_) {
+        dial_ = std::make_unique<DialDialog>(w_.app_.dialUp(), w_.app_.settings(), w_.hwnd());
+        // While it is open the loop hands it its keys.
+        Application& app = w_.app_;
+        dial_->opened = [&app](HWND dialog) { app.setModelessDialog(dialog); };
+        dial_->closed = [&app](HWND) { app.setModelessDialog(nullptr); };
+    }
+    (void)dial_->open(frame());
 }
 
 void MainCommands::copyUrl() {

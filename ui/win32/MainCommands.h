@@ -7,11 +7,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "app/RecentProjects.h"
+#include "batch/Batch.h"
 #include "framework/AStr.h"
 #include "ui/panes/CommandStates.h"
 
+class DialDialog;
 class EngineMainWindow;
 
 class MainCommands {
@@ -63,6 +66,12 @@ public:
 
     // What the gate calls to name an unnamed project that is to be saved.
     AStr chooseSaveName(const AStr& offered);
+    // The batch dialog on a copy of the batch: the result it ended with
+    // (IDOK, IDCANCEL, or 103 when the batch was started). The dialog by
+    // default; tests replace how it runs.
+    std::function<INT_PTR(Batch& copy, const AStr& project)> runBatchDialog;
+    // The modeless dial-up dialog, null until it was first opened.
+    DialDialog* dialDialog() const { return dial_.get(); }
 
 private:
     JobSnapshot snapshot() const;
@@ -78,6 +87,8 @@ private:
     void openInBrowser();
     void about();
     void deleteDownloads();
+    void batch();
+    void dialUp();
     void putRecentItems(HMENU file);
     void refreshItems(HMENU menu, const JobSnapshot& job);
     HWND frame() const;
@@ -92,4 +103,5 @@ private:
     uint32_t shownViews_ = 0;
     int shownTab_ = 0;
     bool toolbarShown_ = false;
+    std::unique_ptr<DialDialog> dial_;
 };
