@@ -82,11 +82,13 @@ void DisableAll(HWND page) {
 void FillAddresses(HWND page, const Mission& m, const MissionSheetSetup& s) {
     // Lists of any length: the edit control's own limit would cut a paste.
     for (int id : {kUrls, kInclude, kExclude}) SendDlgItemMessageW(page, id, EM_SETLIMITTEXT, 0, 0);
+    SetNumber(page, kLevelsInternal, std::to_string(m.levelsInternal));
+    SetNumber(page, kLevelsExternal, std::to_string(m.levelsExternal));
+    // The defaults hold no lists and no folder: their fields stay empty.
+    if (s.defaults) return;
     SetItemText(page, kUrls, fields::ListText(m.urls));
     SetItemText(page, kInclude, fields::ListText(m.includeUrls));
     SetItemText(page, kExclude, fields::ListText(m.excludeUrls));
-    SetNumber(page, kLevelsInternal, std::to_string(m.levelsInternal));
-    SetNumber(page, kLevelsExternal, std::to_string(m.levelsExternal));
     SetItemText(page, kPath, fields::OutputPathShown(m.outputPath, s.currentFolder).view());
 }
 
@@ -100,7 +102,7 @@ void ReadAddresses(HWND page, Mission& m, const MissionSheetSetup& s) {
     m.outputPath = fields::ReadOutputPath(ItemText(page, kPath), m.outputPath, s.currentFolder);
 }
 
-void FillFiles(HWND page, const Mission& m) {
+void FillFiles(HWND page, const Mission& m, const MissionSheetSetup& s) {
     SetNumber(page, kMaxNumFiles, fields::LimitShown(m.maxNumFiles));
     SetNumber(page, kMaxSizeFiles, fields::LimitShown(m.maxSizeFiles));
     SetNumber(page, kMaxNumThread, fields::ThreadsShown(m.maxNumThread));
@@ -113,9 +115,11 @@ void FillFiles(HWND page, const Mission& m) {
     SetChecked(page, kAllowOutPicture, m.allowOutPicture);
     SetChecked(page, kOnlyInDirectory, m.onlyInDirectory);
     CheckRadioButton(page, fields::kFirstCodeButton, fields::kLastCodeButton, fields::CodeButtonFor(m.codePref));
-    SetItemText(page, kUser, m.user.view());
-    SetItemText(page, kPassword, m.password.view());
-    SetChecked(page, kSaveCredentials, m.saveCredentials);
+    if (!s.defaults) {
+        SetItemText(page, kUser, m.user.view());
+        SetItemText(page, kPassword, m.password.view());
+        SetChecked(page, kSaveCredentials, m.saveCredentials);
+    }
     SetChecked(page, kHtmlFirst, m.htmlFirst != 0);
     SetChecked(page, kAlsoDefaults, false);
 }
@@ -151,7 +155,7 @@ void InitPage(HWND page, const Page& p) {
         if (s.defaults)
             for (int id : kNotForDefaults100) EnableItem(page, id, false);
     } else {
-        FillFiles(page, *sh.mission);
+        FillFiles(page, *sh.mission, s);
         if (s.defaults)
             for (int id : kNotForDefaults101) EnableItem(page, id, false);
         if (!s.settings) EnableItem(page, kAlsoDefaults, false);
