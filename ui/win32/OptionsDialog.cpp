@@ -64,6 +64,12 @@ void FillLanguages(HWND dialog, State& s) {
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
+// The proxy's fields mean something only while a proxy is used.
+void EnableProxyFields(HWND dialog) {
+    const bool on = Checked(dialog, kUseProxy);
+    for (int id = kUseProxy + 1; id <= kSavePassword; ++id) EnableItem(dialog, id, on);
+}
+
 void Fill(HWND dialog, State& s) {
     const ProgramSettings& v = *s.settings;
     FillLanguages(dialog, s);
@@ -80,13 +86,15 @@ void Fill(HWND dialog, State& s) {
     SetItemText(dialog, kProxyPassword, v.proxy.password.view());
     SetChecked(dialog, kSavePassword, v.proxy.savePassword);
     SetChecked(dialog, kExitOnEnd, v.exitOnEnd);
+    EnableProxyFields(dialog);
     EnableItem(dialog, IDHELP, HelpInstalled());
 }
 
 // False, with the reason said, when a field cannot be taken.
 bool Read(HWND dialog, State& s) {
     std::string port = ItemText(dialog, kProxyPort);
-    if (!fields::ProxyPortValid(port)) {
+    // Its fields are closed while no proxy is used: a stored value is kept as it was.
+    if (Checked(dialog, kUseProxy) && !fields::ProxyPortValid(port)) {
         const LangWithError& lang = ProgramLanguage();
         ShowBox(dialog, lang.text(OptionsDialog::kBadPortText), lang.text(kProgramTitle), MB_OK | MB_ICONEXCLAMATION);
         HWND field = GetDlgItem(dialog, kProxyPort);
@@ -137,6 +145,9 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
     case kBrowse:
         if (HIWORD(wParam) == BN_CLICKED) Browse(dialog, *s);
+        return TRUE;
+    case kUseProxy:
+        if (HIWORD(wParam) == BN_CLICKED) EnableProxyFields(dialog);
         return TRUE;
     default:
         return FALSE;

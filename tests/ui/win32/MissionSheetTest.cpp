@@ -436,13 +436,19 @@ TEST_F(MissionSheetTest, Screenshots) {
         m.user = "ann";
         m.password = "secret";
         std::string c = code;
+        LayoutFaults faults[2];
         (void)run(m, [&](HWND sheet) {
-            ShowPage(sheet, 0);
+            faults[0] = CheckLayout(ShowPage(sheet, 0));
             SaveShot(sheet, "mission-addresses-" + c);
-            ShowPage(sheet, 1);
+            faults[1] = CheckLayout(ShowPage(sheet, 1));
             SaveShot(sheet, "mission-files-" + c);
             PressSheet(sheet, PSBTN_CANCEL);
         });
+        for (int page = 0; page < 2; ++page) {
+            for (const std::wstring& t : faults[page].cut) ADD_FAILURE() << c << " page " << page << ", cut: " << Narrow(t);
+            for (const std::wstring& t : faults[page].twice)
+                ADD_FAILURE() << c << " page " << page << ", one letter twice: " << Narrow(t);
+        }
         setup.defaults = true;
         (void)run(m, [&](HWND sheet) {
             ShowPage(sheet, 0);

@@ -68,7 +68,9 @@ TEST_F(OptionsDialogTest, EveryFieldBackIntoTheSettings) {
     s.proxy.address = "proxy.example:3128";
     std::wstring languages[2], chosen, host, port, folder;
     int count = 0;
+    bool hostWhileOff = true, hostWhileOn = false;
     int r = run(s, [&](HWND d) {
+        hostWhileOff = ItemEnabled(d, 262) || ItemEnabled(d, 264) || ItemEnabled(d, 269);
         count = static_cast<int>(SendDlgItemMessageW(d, 101, CB_GETCOUNT, 0, 0));
         for (int i = 0; i < 2 && i < count; ++i) languages[i] = ComboText(d, 101, i);
         chosen = ComboText(d, 101, static_cast<int>(SendDlgItemMessageW(d, 101, CB_GETCURSEL, 0, 0)));
@@ -82,6 +84,8 @@ TEST_F(OptionsDialogTest, EveryFieldBackIntoTheSettings) {
         Click(d, 401);
         Click(d, 403);
         Click(d, 260);
+        hostWhileOn = ItemEnabled(d, 262) && ItemEnabled(d, 264) && ItemEnabled(d, 265) && ItemEnabled(d, 267) &&
+                      ItemEnabled(d, 269);
         Type(d, 262, L"cache.example");
         Type(d, 264, L"8080");
         Type(d, 265, L"ann");
@@ -91,6 +95,9 @@ TEST_F(OptionsDialogTest, EveryFieldBackIntoTheSettings) {
         PressDialog(d, IDOK);
     });
     EXPECT_EQ(1, r);
+    // The proxy's fields follow its switch.
+    EXPECT_FALSE(hostWhileOff);
+    EXPECT_TRUE(hostWhileOn);
     // The libraries of the folder by their own names, in code order.
     ASSERT_EQ(2, count);
     EXPECT_EQ(L"English", languages[0]);
@@ -164,6 +171,7 @@ TEST_F(OptionsDialogTest, ProxyHostAndPortSplitAndJoined) {
 
 TEST_F(OptionsDialogTest, APortThatIsNoPortIsSaidAndTheDialogStays) {
     ProgramSettings s;
+    s.proxy.use = true;
     s.proxy.address = "proxy.example:3128";
     std::wstring message;
     bool stayed = false;
@@ -185,6 +193,13 @@ TEST_F(OptionsDialogTest, APortThatIsNoPortIsSaidAndTheDialogStays) {
     EXPECT_TRUE(stayed);
     EXPECT_EQ(L"The proxy port must be a number from 1 to 65535.", message);
     EXPECT_EQ(AStr("proxy.example:8080"), s.proxy.address);
+
+    // No proxy used: its closed fields keep what was stored.
+    s.proxy.use = false;
+    s.proxy.address = "proxy.example:abc";
+    r = run(s, [&](HWND d) { PressDialog(d, IDOK); });
+    EXPECT_EQ(1, r);
+    EXPECT_EQ(AStr("proxy.example:abc"), s.proxy.address);
 }
 
 // What the dialog stored is what the next start reads, and the URL layer
@@ -267,10 +282,14 @@ TEST_F(OptionsDialogTest, Screenshots) {
         s.proxy.user = "ann";
         s.proxy.password = "secret";
         std::string c = code;
+        LayoutFaults faults;
         (void)run(s, [&](HWND d) {
+            faults = CheckLayout(d);
             SaveShot(d, "options-" + c);
             PressDialog(d, IDCANCEL);
         });
+        for (const std::wstring& t : faults.cut) ADD_FAILURE() << c << ", cut: " << Narrow(t);
+        for (const std::wstring& t : faults.twice) ADD_FAILURE() << c << ", one letter twice: " << Narrow(t);
     }
 }
 

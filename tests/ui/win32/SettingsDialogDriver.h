@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace dialogtest {
 
@@ -92,6 +93,58 @@ inline HWND ShowPage(HWND sheet, int index) {
 }
 inline void PressSheet(HWND sheet, int button) { PostMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0); }
 inline void PressDialog(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+// What a reader of the dialog would stumble on: labels whose text does
+// not fit their control at its font, and an accelerator letter used twice.
+struct LayoutFaults {
+    std::vector<std::wstring> cut;
+    std::vector<std::wstring> twice;
+};
+
+inline LayoutFaults CheckLayout(HWND dialog) {
+    LayoutFaults f;
+    std::vector<std::pair<wchar_t, std::wstring>> seen;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(c, cls, 31);
+        std::wstring text = WindowText(c);
+        const bool button = lstrcmpiW(cls, L"Button") == 0, label = lstrcmpiW(cls, L"Static") == 0;
+        if (text.empty() || (!button && !label)) continue;
+        LONG style = GetWindowLongW(c, GWL_STYLE);
+        LONG type = style & BS_TYPEMASK;
+        const bool box = button && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                                    type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE);
+        const bool group = button && type == BS_GROUPBOX;
+        RECT rc;
+        GetClientRect(c, &rc);
+        int room = rc.right - (box ? 17 : group ? 16 : button ? 6 : 0);
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));
+        RECT need = {0, 0, room, 0};
+        const bool wraps = (label && !(style & SS_LEFTNOWORDWRAP) && (style & SS_TYPEMASK) <= SS_RIGHT) ||
+                           (box && (style & BS_MULTILINE));
+        DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        if (need.right > room || (wraps && need.bottom > rc.bottom)) f.cut.push_back(text);
+        size_t amp = text.find(L'&');
+        if (amp != std::wstring::npos && amp + 1 < text.size() && text[amp + 1] != L'&') {
+            wchar_t letter[2] = {text[amp + 1], 0};
+            CharLowerBuffW(letter, 1);
+            for (const auto& [l, other] : seen)
+                if (l == letter[0]) f.twice.push_back(other + L" / " + text);
+            seen.push_back({letter[0], text});
+        }
+    }
+    return f;
+}
+
+inline std::string Narrow(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+    return s;
+}
 
 // The window as it is on the screen, a 24-bit BMP under
 // build/.../screens/<name>.bmp.
