@@ -15,6 +15,7 @@
 #include "app/ApplicationProfile.h"
 #include "app/LanguageFile.h"
 #include "site/Mission.h"
+#include "site/Project.h"
 #include "ui/panes/MissionFields.h"
 #include "ui/win32/DialogHelp.h"
 #include "ui/win32/MissionSheet.h"
@@ -390,6 +391,20 @@ TEST_F(MissionSheetTest, HugeListsAndLongLines) {
         PressSheet(sheet, PSBTN_CANCEL);
     });
     EXPECT_GT(shown, longLine.size() + 10000 * 20);
+
+    // Saved in a project file and read back whole: nothing cut.
+    std::string path = (dir / "huge.zbp").string();
+    {
+        Project p(settings);
+        static_cast<Mission&>(p) = m;
+        ASSERT_EQ(0, p.save(path.c_str()));
+    }
+    Project back(settings);
+    ASSERT_EQ(0, back.open(path.c_str()));
+    ASSERT_EQ(10001u, back.urls.count());
+    EXPECT_EQ(AStr("http://host.example/page9999"), back.urls[9999]);
+    EXPECT_EQ(m.urls[10000], back.urls[10000]);
+    EXPECT_EQ(m.excludeUrls[0], back.excludeUrls[0]);
 }
 
 TEST_F(MissionSheetTest, HelpOnlyWithAHelpFile) {

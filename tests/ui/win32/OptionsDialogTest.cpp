@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -258,6 +259,29 @@ TEST_F(OptionsDialogTest, TheProxyStoredIsTheOneTheUrlLayerUses) {
     EXPECT_EQ("Hello from the test server\n", body);
     std::string log = windowtest::ReadFile(std::string(ZB_BINARY_DIR) + "/netservers/proxy.log");
     EXPECT_NE(std::string::npos, log.find("options" + query)) << "the request went past the proxy";
+}
+
+// Texts of any length typed into the fields reach the settings file whole,
+// and the file keeps the rest of what it held.
+TEST_F(OptionsDialogTest, LongTextsKeepTheSettingsFileWhole) {
+    std::ofstream(ini, std::ios::binary) << "[Window]\r\nX=20\r\n[Options]\r\nlanguage=enu\r\n";
+    std::wstring agent(100 * 1024, L'a'), folder = L"C:\\" + std::wstring(50 * 1024, L'f');
+    ProgramSettings s;
+    int r = run(s, [&](HWND d) {
+        SendDlgItemMessageW(d, 502, EM_SETLIMITTEXT, 0, 0);
+        SendDlgItemMessageW(d, 500, EM_SETLIMITTEXT, 0, 0);
+        Type(d, 502, agent);
+        Type(d, 500, folder);
+        PressDialog(d, IDOK);
+    });
+    ASSERT_EQ(1, r);
+    EXPECT_EQ(agent.size(), s.options.internetAgent.size());
+    ApplicationProfile file(ini.c_str());
+    ASSERT_EQ(0, s.options.write(file));
+    ProgramOptions back;
+    back.read(ApplicationProfile(ini.c_str()));
+    EXPECT_EQ(s.options, back);
+    EXPECT_NE(std::string::npos, windowtest::ReadFile(ini).find("[Window]\r\nX=20\r\n"));
 }
 
 TEST_F(OptionsDialogTest, HelpOnlyWithAHelpFile) {
