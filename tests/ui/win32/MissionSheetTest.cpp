@@ -463,6 +463,8 @@ TEST_F(MissionSheetTest, Screenshots) {
             for (const std::wstring& t : faults[page].cut) ADD_FAILURE() << c << " page " << page << ", cut: " << Narrow(t);
             for (const std::wstring& t : faults[page].twice)
                 ADD_FAILURE() << c << " page " << page << ", one letter twice: " << Narrow(t);
+            for (const std::wstring& t : faults[page].astray)
+                ADD_FAILURE() << c << " page " << page << ", its letter leads elsewhere: " << Narrow(t);
         }
         setup.defaults = true;
         (void)run(m, [&](HWND sheet) {

@@ -314,6 +314,7 @@ TEST_F(OptionsDialogTest, Screenshots) {
         });
         for (const std::wstring& t : faults.cut) ADD_FAILURE() << c << ", cut: " << Narrow(t);
         for (const std::wstring& t : faults.twice) ADD_FAILURE() << c << ", one letter twice: " << Narrow(t);
+        for (const std::wstring& t : faults.astray) ADD_FAILURE() << c << ", its letter leads elsewhere: " << Narrow(t);
     }
 }
 

@@ -99,7 +99,17 @@ inline void PressDialog(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, 
 struct LayoutFaults {
     std::vector<std::wstring> cut;
     std::vector<std::wstring> twice;
+    // Labels whose letter leads to a control that is not beside or below them.
+    std::vector<std::wstring> astray;
 };
+
+// The control a label's letter gives the focus to: the next one in the
+// tab order that takes it.
+inline HWND FieldOfLabel(HWND label) {
+    for (HWND c = GetWindow(label, GW_HWNDNEXT); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(c)) return c;
+    return nullptr;
+}
 
 inline LayoutFaults CheckLayout(HWND dialog) {
     LayoutFaults f;
@@ -127,6 +137,14 @@ inline LayoutFaults CheckLayout(HWND dialog) {
         SelectObject(dc, old);
         ReleaseDC(c, dc);
         if (need.right > room || (wraps && need.bottom > rc.bottom)) f.cut.push_back(text);
+        if (label && text.find(L'&') != std::wstring::npos) {
+            HWND field = FieldOfLabel(c);
+            RECT l, r = {};
+            GetWindowRect(c, &l);
+            if (field) GetWindowRect(field, &r);
+            const bool beside = field && r.top >= l.top - 6 && r.top <= l.bottom + 12 && r.left >= l.left - 6;
+            if (!beside) f.astray.push_back(text);
+        }
         size_t amp = text.find(L'&');
         if (amp != std::wstring::npos && amp + 1 < text.size() && text[amp + 1] != L'&') {
             wchar_t letter[2] = {text[amp + 1], 0};
