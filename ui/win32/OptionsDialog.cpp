@@ -132,7 +132,12 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         return TRUE;
     }
     auto* s = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!s || message != WM_COMMAND) return FALSE;
+    if (!s) return FALSE;
+    if (message == WM_HELP) {  // F1: what the Help button does
+        (void)ShowHelp(dialog, s->setup->helpContext);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
     case IDOK:
         if (Read(dialog, *s)) EndDialog(dialog, IDOK);

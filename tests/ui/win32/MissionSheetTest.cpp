@@ -452,13 +452,26 @@ TEST_F(MissionSheetTest, Screenshots) {
         m.password = "secret";
         std::string c = code;
         LayoutFaults faults[2];
+        std::wstring buttons[3];
         (void)run(m, [&](HWND sheet) {
+            buttons[0] = Text(sheet, IDOK);
+            buttons[1] = Text(sheet, IDCANCEL);
+            buttons[2] = Text(sheet, IDHELP);
             faults[0] = CheckLayout(ShowPage(sheet, 0));
             SaveShot(sheet, "mission-addresses-" + c);
             faults[1] = CheckLayout(ShowPage(sheet, 1));
             SaveShot(sheet, "mission-files-" + c);
             PressSheet(sheet, PSBTN_CANCEL);
         });
+        // The sheet's own buttons speak the pages' language.
+        if (c == "rus") {
+            EXPECT_EQ(L"OK", buttons[0]);
+            EXPECT_EQ(L"\u041e\u0442\u043c\u0435\u043d\u0430", buttons[1]);                // "Отмена"
+            EXPECT_EQ(L"\u0421\u043f\u0440\u0430\u0432\u043a\u0430", buttons[2]);  // "Справка"
+        } else {
+            EXPECT_EQ(L"Cancel", buttons[1]);
+            EXPECT_EQ(L"Help", buttons[2]);
+        }
         for (int page = 0; page < 2; ++page) {
             for (const std::wstring& t : faults[page].cut) ADD_FAILURE() << c << " page " << page << ", cut: " << Narrow(t);
             for (const std::wstring& t : faults[page].twice)
