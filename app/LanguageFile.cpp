@@ -1,5 +1,6 @@
 #include "app/LanguageFile.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/File.h"
@@ -74,6 +75,25 @@ LanguageLoad LoadLanguage(const AStr& folder, const AStr& code, LangWithError& l
     if (loaded) platform::SetAnsiCodePage(loaded->codePage());
     lang.setModule(std::move(loaded));
     out.helpPath = FindLanguageFile(folder, out.code, kHelpExtension, LanguageFileKind::Help).path;
+    return out;
+}
+
+std::vector<InstalledLanguage> InstalledLanguages(const AStr& folder) {
+    AStr dir = FolderWithSeparator(folder);
+    std::vector<InstalledLanguage> out;
+    std::string pattern = std::string("zb???") + platform::kLibraryExtension;
+    for (const std::string& name : platform::FindFiles(dir.c_str(), pattern.c_str())) {
+        AStr n(name);
+        if (!IsCandidateName(n, platform::kLibraryExtension)) continue;
+        std::unique_ptr<platform::Library> lib = platform::Library::Load((dir + n).c_str());
+        if (!lib) continue;
+        InstalledLanguage l{n.substr(2, 3).lower(), AStr(lib->text(22113).c_str()), lib->codePage()};
+        if (l.name.empty()) continue;
+        bool known = false;
+        for (const InstalledLanguage& o : out) known = known || o.code == l.code;
+        if (!known) out.push_back(std::move(l));
+    }
+    std::sort(out.begin(), out.end(), [](const InstalledLanguage& a, const InstalledLanguage& b) { return a.code < b.code; });
     return out;
 }
 

@@ -2,6 +2,8 @@
 // Finding and loading the language library ("zb" + code + extension) and
 // its help file in the program's folder.
 
+#include <vector>
+
 #include "app/Lang.h"
 #include "framework/AStr.h"
 #include "platform/Library.h"
@@ -36,6 +38,15 @@ struct LanguageLoad {
 // none) and finds the help file for the resulting code. The library's code
 // page becomes the one the program's texts are handled in.
 LanguageLoad LoadLanguage(const AStr& folder, const AStr& code, LangWithError& lang);
+
+struct InstalledLanguage {
+    AStr code;          // the three letters after "zb"
+    AStr name;          // the library's own name for its language (text 22113)
+    int codePage = 0;   // the code page that name is written in
+};
+// Every library of the folder that loads and names its language, in the
+// order of their codes: what the user may choose from.
+std::vector<InstalledLanguage> InstalledLanguages(const AStr& folder);
 
 // The folder of the program's executable, with a trailing separator.
 AStr ProgramFolder();

@@ -135,6 +135,8 @@ public:
         settings_.agent = agent;
         settings_.proxy = proxy;
     }
+    // Whether a job's end outside a batch ends the program.
+    void setExitOnEnd(bool on) { settings_.exitOnEnd = on; }
     // Opens a project file and its tree file as the current job (idle),
     // the tree's queue weighed by this project's start URLs and filters;
     // 0, or -1 when the project file cannot be read (the job message says

@@ -66,6 +66,8 @@ public:
     const AStr& commandLine() const { return start_.commandLine; }
     int showCommand() const { return start_.show; }
     const Start& start() const { return start_; }
+    // The program options, as the options dialog changes them.
+    ProgramOptions& options() { return start_.options; }
     ApplicationProfile& settings() { return start_.settings; }
     MainWindow* mainWindow() const { return mainWindow_; }
     ApplicationFrontEnd& frontEnd() { return *frontEnd_; }

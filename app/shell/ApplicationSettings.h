@@ -17,11 +17,17 @@ public:
 
     void read(const ApplicationProfile& settings);
     void write(ApplicationProfile& settings) const;
+    // Exit on end and the proxy alone, in their place of the fixed order:
+    // what the options dialog writes when it is confirmed. 0 or the
+    // settings store's error.
+    int writeConnection(ApplicationProfile& settings) const;
 
     bool exitOnEnd = false;  // end the program when a job ends outside a batch
     ProxySettings proxy;
 
 private:
+    void writeConnectionKeys(ApplicationProfile& settings) const;
+
     DialUp& dialUp_;
     Batch& batch_;
 };

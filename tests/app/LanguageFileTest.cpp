@@ -131,3 +131,30 @@ TEST_F(LoadLanguageTest, AFailedLoadLeavesNoLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the options dialog offers: every library that loads and names its
+// language, by code, once each.
+TEST(InstalledLanguages, OnlyLibrariesThatNameTheirLanguage) {
+    ScratchFolder folder("langlist");
+    const std::string rus = "zbrus" + kExt, enu = "zbenu" + kExt, xxx = "zbxxx" + kExt, bad = "zbbad" + kExt;
+    const std::string ru = "zbru" + kExt;
+    Populate(folder, {{rus.c_str(), Present::Russian},
+                      {enu.c_str(), Present::English},
+                      {xxx.c_str(), Present::NoName},
+                      {bad.c_str(), Present::Garbage},
+                      {ru.c_str(), Present::English}});
+    std::vector<InstalledLanguage> list = InstalledLanguages(AStr(folder.path()));
+    ASSERT_EQ(2u, list.size());
+    EXPECT_EQ(AStr("enu"), list[0].code);
+    EXPECT_EQ(AStr("English (test)"), list[0].name);
+    EXPECT_EQ(AStr("rus"), list[1].code);
+    EXPECT_EQ(AStr(kRussianName), list[1].name);
+    EXPECT_EQ(1251, list[1].codePage);
+
+    ScratchFolder empty("langnone");
+    EXPECT_TRUE(InstalledLanguages(AStr(empty.path())).empty());
+}
+
+}  // namespace

@@ -71,10 +71,15 @@ TEST(CommandStates, TheJobsCommandsFollowItsState) {
         {"batch", Job(0, true, true), kBatch, false},
         {"running", Job(1), kDialUpSettings, true},
         {"batch", Job(1, true, true), kDialUpSettings, true},
-        // Their dialogs come later.
-        {"idle", Job(0), kMissionSheet, false},
-        {"idle", Job(0), kProgramOptions, false},
-        {"idle", Job(0), kDefaults, false},
+        // The settings dialogs open whenever the user has the window; a
+        // running job's sheet shows without letting anything change.
+        {"idle", Job(0), kMissionSheet, true},
+        {"running", Job(1, true), kMissionSheet, true},
+        {"idle", Job(0), kProgramOptions, true},
+        {"idle", Job(0), kDefaults, true},
+        {"batch", Job(1, true, true), kMissionSheet, false},
+        {"batch", Job(1, true, true), kProgramOptions, false},
+        {"batch", Job(1, true, true), kDefaults, false},
         {"idle", Job(0), 9999, false},
     };
     for (const Row& r : rows) EXPECT_EQ(r.enabled, CommandEnabled(r.id, r.job)) << r.what << ", command " << r.id;

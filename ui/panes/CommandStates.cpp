@@ -39,6 +39,11 @@ bool CommandEnabled(int id, const JobSnapshot& job) {
     case command::kStatusBar:
     case command::kAbout:
         return true;
+    // The settings dialogs; a running job's sheet shows, read-only.
+    case command::kMissionSheet:
+    case command::kProgramOptions:
+    case command::kDefaults:
+        return byHand;
     default:
         break;
     }

@@ -15,6 +15,8 @@
 #include "ui/win32/EngineMainWindow.h"
 #include "ui/win32/InputDialog.h"
 #include "ui/win32/MessageBoxes.h"
+#include "ui/win32/MissionSheet.h"
+#include "ui/win32/OptionsDialog.h"
 #include "ui/win32/ProjectFileDialog.h"
 
 namespace {
@@ -139,6 +141,15 @@ bool MainCommands::run(UINT id) {
         return true;
     case command::kOpenInBrowser:
         if (enabled(c)) openInBrowser();
+        return true;
+    case command::kMissionSheet:
+        if (enabled(c)) missionSheet();
+        return true;
+    case command::kDefaults:
+        if (enabled(c)) defaultSettings();
+        return true;
+    case command::kProgramOptions:
+        if (enabled(c)) programOptions();
         return true;
     default:
         return false;
@@ -285,6 +296,68 @@ void MainCommands::about() {
     const LangWithError& lang = ProgramLanguage();
     ShowBox(frame(), lang.format(kTextAbout, kProgramVersion), lang.text(kTextAboutTitle),
                 MB_OK | MB_ICONINFORMATION);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+void MainCommands::missionSheet() {
+    Window& e = *w_.engine_;
+    Project& project = e.project();
+    MissionSheetSetup setup;
+    setup.jobRunning = e.jobState() != Window::kIdle || !e.activeList().empty();
+    setup.currentFolder = e.outputFolder();
+    setup.defaultFolder = w_.app_.start().options.braskDir;
+    setup.settings = &w_.app_.settings();
+    const Mission before(static_cast<const Mission&>(project));
+    if (MissionSheet::edit(frame(), project, setup) != 1) return;
+    (void)project.noteEdit(before);
+    if (!(before.urls == project.urls)) w_.graphReset();
+    refreshMenu();
+    refreshToolbar();
+    w_.refreshStatusBar();
+}
+
+void MainCommands::defaultSettings() {
+    ApplicationProfile& settings = w_.app_.settings();
+    // A fresh project holds the defaults and nothing else.
+    Project defaults(settings);
+    MissionSheetSetup setup;
+    setup.defaults = true;
+    setup.settings = &settings;
+    (void)MissionSheet::edit(frame(), defaults, setup);
+}
+
+void MainCommands::programOptions() {
+    Application& app = w_.app_;
+    ProgramSettings edited{app.options(), app.proxy(), app.exitOnEnd()};
+    OptionsSetup setup;
+    setup.languageFolder = languageFolder();
+    if (OptionsDialog::edit(frame(), edited, setup) != 1) return;
+
+    const AStr wanted = edited.options.language;
+    const AStr inUse = languageCode();
+    if (!wanted.empty() && !wanted.equalsNoCase(inUse)) {
+        const bool now = w_.engine_->activeList().empty() && w_.engine_->jobState() == Window::kIdle;
+        if (now) {
+            // Said by the switch when it cannot be had; then the one in use stays.
+            if (!switchLanguage(wanted)) edited.options.language = inUse;
+        } else {
+            // The downloads read the library in use: the next start loads it.
+            const LangWithError& lang = ProgramLanguage();
+            ShowBox(frame(), lang.text(kTextLanguageLater), lang.text(kProgramTitle), MB_OK | MB_ICONINFORMATION);
+        }
+    }
+    app.options() = edited.options;
+    (void)app.options().write(app.settings());
+    app.stored().proxy = edited.proxy;
+    app.stored().exitOnEnd = edited.exitOnEnd;
+    (void)app.stored().writeConnection(app.settings());
+    w_.engine_->setConnection(edited.options.internetAgent, edited.proxy);
+    w_.engine_->setExitOnEnd(edited.exitOnEnd);
+    // The views ask for their texts as they paint.
+    InvalidateRect(w_.panes_.fileView(), nullptr, TRUE);
+    InvalidateRect(w_.panes_.linkView(), nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------------------

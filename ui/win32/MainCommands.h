@@ -25,6 +25,7 @@ public:
     static constexpr int kTextDeleteDownloads = 22192;  // with the output folder
     static constexpr int kTextStopped = 22193;
     static constexpr int kTextNoLanguage = 22194;     // with the library's path
+    static constexpr int kTextLanguageLater = 22072;  // the language chosen waits for the next start
     static constexpr int kMenuId = 1, kAcceleratorsId = 1;
     // The separator put in above the recent projects.
     static constexpr UINT kRecentSeparator = 189;
@@ -89,6 +90,11 @@ private:
     void deleteDownloads();
     void batch();
     void dialUp();
+    // The settings dialogs: the current project's mission sheet, the
+    // defaults' sheet, the program options.
+    void missionSheet();
+    void defaultSettings();
+    void programOptions();
     void putRecentItems(HMENU file);
     void refreshItems(HMENU menu, const JobSnapshot& job);
     HWND frame() const;
