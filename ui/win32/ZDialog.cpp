@@ -4,17 +4,14 @@
 
 #include "app/Lang.h"
 #include "app/LanguageFile.h"
-#include "platform/File.h"
-#include "platform/Text.h"
+#include "ui/win32/DialogHelp.h"
+#include "ui/win32/DialogText.h"
 
 ZDialog::~ZDialog() {
     if (hwnd_ && modeless_) DestroyWindow(hwnd_);
 }
 
-AStr ZDialog::helpFile() {
-    const AStr& path = ProgramHelpPath();
-    return !path.empty() && platform::FileExists(path.c_str()) ? path : AStr();
-}
+AStr ZDialog::helpFile() { return HelpInstalled() ? ProgramHelpPath() : AStr(); }
 
 INT_PTR ZDialog::runModal(HWND owner) {
     std::string_view bytes = ProgramLanguage().dialog(template_);
@@ -45,37 +42,22 @@ void ZDialog::end(INT_PTR result) {
     else EndDialog(hwnd_, result);
 }
 
-AStr ZDialog::itemText(int id) const {
-    HWND h = item(id);
-    if (!h) return AStr();
-    int n = GetWindowTextLengthW(h);
-    if (n <= 0) return AStr();
-    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(h, w.data(), n + 1);
-    w.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return AStr(platform::NarrowText(w));
-}
+AStr ZDialog::itemText(int id) const { return ItemAStr(hwnd_, id); }
 
-void ZDialog::setItemText(int id, std::string_view text) const {
-    SetDlgItemTextW(hwnd_, id, platform::WideText(text).c_str());
-}
+void ZDialog::setItemText(int id, std::string_view text) const { SetItemText(hwnd_, id, text); }
 
-bool ZDialog::checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+bool ZDialog::checked(int id) const { return Checked(hwnd_, id); }
 
-void ZDialog::setChecked(int id, bool on) const { CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+void ZDialog::setChecked(int id, bool on) const { SetChecked(hwnd_, id, on); }
 
-void ZDialog::enable(int id, bool on) const {
-    if (HWND h = item(id)) EnableWindow(h, on ? TRUE : FALSE);
-}
+void ZDialog::enable(int id, bool on) const { EnableItem(hwnd_, id, on); }
 
 void ZDialog::focus(int id) const {
     if (HWND h = item(id)) PostMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
 }
 
 void ZDialog::showHelp() const {
-    AStr file = helpFile();
-    if (file.empty() || !helpContext_) return;
-    WinHelpA(hwnd_, file.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_));
+    if (helpContext_) (void)ShowHelp(hwnd_, helpContext_);
 }
 
 INT_PTR CALLBACK ZDialog::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

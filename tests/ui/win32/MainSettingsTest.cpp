@@ -23,7 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace dialogtest;
+using namespace settingsdialog;
 using windowtest::Pump;
 using windowtest::ReadFile;
 

@@ -25,7 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace dialogtest;
+using namespace settingsdialog;
 
 class MissionSheetTest : public ::testing::Test {
 protected:

@@ -26,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace dialogtest;
+using namespace settingsdialog;
 
 class OptionsDialogTest : public ::testing::Test {
 protected:

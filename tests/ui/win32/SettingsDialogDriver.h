@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace dialogtest {
+namespace settingsdialog {
 
 // The first visible top-level dialog of this process other than except,
 // waited for up to seconds; null when none came.
@@ -204,4 +204,4 @@ inline void SaveShot(HWND window, const std::string& name) {
     ReleaseDC(nullptr, screen);
 }
 
-}  // namespace dialogtest
+}  // namespace settingsdialog
