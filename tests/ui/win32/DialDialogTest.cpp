@@ -73,12 +73,15 @@ struct PhoneBook {
 struct CommandWindow {
     static inline std::vector<UINT> received;
     HWND hwnd = nullptr;
+    // A plain function: a lambda has not the window procedure's calling
+    // convention on 32-bit Windows.
+    static LRESULT CALLBACK procedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_COMMAND) received.push_back(LOWORD(wp));
+        return DefWindowProcW(w, m, wp, lp);
+    }
     CommandWindow() {
         WNDCLASSW c = {};
-        c.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            if (m == WM_COMMAND) received.push_back(LOWORD(wp));
-            return DefWindowProcW(w, m, wp, lp);
-        };
+        c.lpfnWndProc = procedure;
         c.hInstance = GetModuleHandleW(nullptr);
         c.lpszClassName = L"DialDialogTestCommands";
         RegisterClassW(&c);
