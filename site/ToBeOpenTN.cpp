@@ -54,6 +54,8 @@ void RefFromList::clear() {
 ToBeOpenTN::ToBeOpenTN() = default;
 ToBeOpenTN::ToBeOpenTN(std::string_view name, uint8_t level) : name(name), level(level) {}
 
+ToBeOpenTN::ChildAids::~ChildAids() = default;
+
 ToBeOpenTN::~ToBeOpenTN() {
     clearChildren();
     dropFromParentIndex();
@@ -61,16 +63,15 @@ ToBeOpenTN::~ToBeOpenTN() {
 
 void ToBeOpenTN::dropFromParentIndex() {
     ToBeOpenTN* p = parentNode();
-    if (!p) return;
-    if (p->lookupHint == this) p->lookupHint = nullptr;
-    if (p->index_) p->index_->erase(this);
-    if (p->names_) p->names_->erase(this);
+    if (!p || !p->aids_) return;
+    ChildAids& a = *p->aids_;
+    if (a.hint == this) a.hint = nullptr;
+    if (a.index) a.index->erase(this);
+    if (a.names) a.names->erase(this);
 }
 
 void ToBeOpenTN::clearChildren() {
-    index_.reset();
-    names_.reset();
-    lookupHint = nullptr;
+    aids_.reset();
     List::clear();
 }
 
@@ -82,9 +83,10 @@ ToBeOpenTN* ToBeOpenTN::walkFind(std::string_view childName) {
     // The walk starts at the child found last when the name sorts at or
     // after it: links of one page often lead into one folder in order.
     // The same name as the hint: the walk would stop there at once.
-    if (lookupHint && lookupHint->name.view() == childName) return lookupHint;
+    ToBeOpenTN* const h = hint();
+    if (h && h->name.view() == childName) return h;
     ToBeOpenTN* c = firstChild();
-    if (lookupHint && compareChild(childName, lookupHint->name) >= 0) c = lookupHint;
+    if (h && compareChild(childName, h->name) >= 0) c = h;
     for (; c; c = c->nextSibling()) {
         int r = compareChild(c->name, childName);
         if (r == 0) return c;
@@ -94,24 +96,29 @@ ToBeOpenTN* ToBeOpenTN::walkFind(std::string_view childName) {
 }
 
 ToBeOpenTN* ToBeOpenTN::findChild(std::string_view childName) {
+    if (empty()) return nullptr;
     ToBeOpenTN* found = nullptr;
-    if (names_) {
-        found = names_->find(childName);
-    } else if (index_) {
-        ToBeOpenTN* c = index_->lowerBound(childName);
+    if (aids_ && aids_->names) {
+        found = aids_->names->find(childName);
+    } else if (ChildIndex* i = index()) {
+        ToBeOpenTN* c = i->lowerBound(childName);
         if (c && compareChild(c->name, childName) == 0) found = c;
     } else {
         found = walkFind(childName);
     }
-    if (found) lookupHint = found;
+    if (found) {
+        if (!aids_) aids_ = std::make_unique<ChildAids>();
+        aids_->hint = found;
+    }
     return found;
 }
 
 void ToBeOpenTN::insertChild(ToBeOpenTN* child) {
     child->unlink();
-    if (index_) {
-        insertBefore(index_->insert(child), child);
-        if (names_) names_->insert(child);
+    if (!aids_) aids_ = std::make_unique<ChildAids>();
+    if (aids_->index) {
+        insertBefore(aids_->index->insert(child), child);
+        if (aids_->names) aids_->names->insert(child);
     } else {
         ToBeOpenTN* tail = lastChild();
         if (!tail || compareChild(tail->name, child->name) <= 0) {
@@ -122,27 +129,27 @@ void ToBeOpenTN::insertChild(ToBeOpenTN* child) {
             insertBefore(c, child);
         }
         if (count() >= kIndexFrom) {
-            index_ = std::make_unique<ChildIndex>(*this);
-            if (!childrenIgnoreCase()) names_ = std::make_unique<ChildNameTable>(*this);
+            aids_->index = std::make_unique<ChildIndex>(*this);
+            if (!childrenIgnoreCase()) aids_->names = std::make_unique<ChildNameTable>(*this);
         }
     }
-    lookupHint = child;
+    aids_->hint = child;
 }
 
 uint16_t ToBeOpenTN::childrenPriority() const {
-    if (index_) return index_->maxPriority();
+    if (ChildIndex* i = index()) return i->maxPriority();
     uint16_t m = 0;
     for (ToBeOpenTN* c = firstChild(); c; c = c->nextSibling()) m = std::max(m, c->subtreePriority);
     return m;
 }
 
 ToBeOpenTN* ToBeOpenTN::firstChildWithPriority(uint16_t p) const {
-    if (index_) return index_->firstWithPriority(p);
+    if (ChildIndex* i = index()) return i->firstWithPriority(p);
     for (ToBeOpenTN* c = firstChild(); c; c = c->nextSibling())
         if (c->subtreePriority == p) return c;
     return nullptr;
 }
 
 void ToBeOpenTN::childPriorityChanged(ToBeOpenTN* child, uint16_t oldPriority) {
-    if (index_) index_->priorityChanged(child, oldPriority);
+    if (ChildIndex* i = index()) i->priorityChanged(child, oldPriority);
 }

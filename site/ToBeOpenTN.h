@@ -110,7 +110,6 @@ public:
     RefFromList referrers;     // rebuilt from the link records on loading
     void* viewItem = nullptr;  // item in the main tree view
     void* activeDownload = nullptr;
-    ToBeOpenTN* lookupHint = nullptr;  // the child found by the last lookup
     uint32_t flags = 0;        // site/LinkFlags.h
     int32_t lastError = 0;     // result of the last download; 0 after success
     int32_t reserved = -1;     // kept unchanged through the tree file
@@ -129,8 +128,18 @@ private:
     ToBeOpenTN* walkFind(std::string_view childName);
     void dropFromParentIndex();
 
-    std::unique_ptr<ChildIndex> index_;  // only for folders with many children
-    std::unique_ptr<ChildNameTable> names_;  // beside the index where names compare case-sensitively
+    // What only a node with children needs, behind one pointer: a leaf
+    // (most of a large graph) pays eight bytes for it.
+    struct ChildAids {
+        ToBeOpenTN* hint = nullptr;              // the child found by the last lookup
+        std::unique_ptr<ChildIndex> index;       // only for folders with many children
+        std::unique_ptr<ChildNameTable> names;   // beside the index where names compare case-sensitively
+        ~ChildAids();
+    };
+    ChildIndex* index() const { return aids_ ? aids_->index.get() : nullptr; }
+    ToBeOpenTN* hint() const { return aids_ ? aids_->hint : nullptr; }
+
+    std::unique_ptr<ChildAids> aids_;
 };
 
 // The first node, in tree order (a node before its children, children in
