@@ -66,7 +66,11 @@ void merge(ObjNode& installed, const ObjNode& described, bool againstLastSeen) {
         if (mine.versionNumber == 0) {
             merge(*l, *s, againstLastSeen);
         } else {
-            const int32_t local = againstLastSeen ? mine.lastSeenNumber : mine.versionNumber;
+            // A version last seen below the installed one (an older
+            // reminder declined before an upgrade) never brings a question
+            // about the version that is already installed.
+            const int32_t local =
+                againstLastSeen ? std::max(mine.lastSeenNumber, mine.versionNumber) : mine.versionNumber;
             if (s->prop().versionNumber > local) {
                 mine.newVersion = s->prop().version;
                 mine.newVersionNumber = s->prop().versionNumber;
