@@ -285,3 +285,80 @@ TEST_F(RenewerCheck, ConsoleExitStatuses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenewerCheck, MergingADescriptionIntoTheInstalledGroup) {
+    const std::string group = std::string(kRenewerKey) + "\\Zelko";
+    for (const char* title : {"Beta", "Delta", "Gamma"})
+        ASSERT_TRUE(platform::SetCurrentUserString((group + "\\" + title).c_str(), "Version", "2.1"));
+    ASSERT_TRUE(platform::SetCurrentUserString((group + "\\Tools\\Pad").c_str(), "Version", "1"));
+    Renewer r;
+    ObjNode* g = r.findGroup("Zelko");
+    ASSERT_TRUE(g);
+    ObjNode described;
+    ObjNode* outer = described.append(ObjNode::group("Root", ""));
+    ObjNode* d = outer->append(ObjNode::group("Zelko", ""));
+    d->append(ObjNode::product("alpha", "1", 1, ""));       // before the first installed title
+    d->append(ObjNode::product("BETA", "2.5", 2, "b"));      // case differs, same number
+    d->append(ObjNode::product("Charlie", "4", 4, "c"));     // between two installed titles
+    d->append(ObjNode::product("delta", "3", 3, "http://h/delta"));
+    d->append(ObjNode::group("tools", ""))->append(ObjNode::product("pad", "2", 2, "http://h/pad"));
+    d->append(ObjNode::product("Zulu", "9", 9, ""));         // after the last installed title
+    Check(*g, described, 0, false);
+
+    std::string titles;
+    for (ObjNode* n = g->firstChild(); n; n = n->nextSibling()) titles += n->prop().title + ",";
+    EXPECT_EQ("alpha,Beta,Charlie,Delta,Gamma,Tools,", titles);
+    EXPECT_EQ("1", platform::CurrentUserString((group + "\\alpha").c_str(), "Version", 100));
+    EXPECT_EQ("4", platform::CurrentUserString((group + "\\Charlie").c_str(), "Version", 100));
+    EXPECT_FALSE(platform::CurrentUserKeyExists((group + "\\Zulu").c_str()));
+
+    ObjNode* beta = g->firstChild()->nextSibling();
+    EXPECT_EQ(0, beta->flags) << "2.5 against 2.1: both are 2";
+    EXPECT_EQ(0, beta->nextSibling()->flags) << "an added product is not marked";
+    ObjNode* delta = beta->nextSibling()->nextSibling();
+    EXPECT_EQ(ObjNode::UpdateAvailable, delta->flags);
+    EXPECT_EQ("http://h/delta", delta->prop().productUrl);
+    ObjNode* pad = g->lastChild()->firstChild();
+    ASSERT_TRUE(pad);
+    EXPECT_EQ(ObjNode::UpdateAvailable, pad->flags) << "groups merge recursively";
+    EXPECT_EQ(ObjNode::UpdateAvailable, g->lastChild()->childFlags);
+    EXPECT_EQ(ObjNode::Checked | ObjNode::CheckSucceeded, g->flags);
+
+    ObjNode noGroupLevel;
+    noGroupLevel.append(ObjNode::group("Root", ""));
+    Check(*g, noGroupLevel, 0, false);
+    EXPECT_EQ(ObjNode::Checked | ObjNode::CheckSucceeded | ObjNode::CheckFailed, g->flags)
+        << "outcomes add up; a description without the group level fails";
+}
+
+TEST_F(RenewerCheck, SettingsAndLanguageFiles) {
+    EXPECT_EQ("/opt/z/zrenew.ini", RenewerFiles::settingsPath("/opt/z/zrenew.exe"));
+    EXPECT_EQ("/opt/z.d/zrenew.ini", RenewerFiles::settingsPath("/opt/z.d/zrenew"));
+    EXPECT_EQ("/opt/z/zrenu.dll", RenewerFiles::languageLibrary("/opt/z/zrenew", 0));
+    EXPECT_EQ("/opt/z/zrrus.hlp", RenewerFiles::helpFile("/opt/z/zrenew", 5));
+    const std::string ini = folder_ + "/zrenew.ini";
+    bool firstRun = false;
+    EXPECT_EQ(0, RenewerFiles::readLanguage(ini, firstRun));
+    EXPECT_TRUE(firstRun);
+    ASSERT_EQ(0, RenewerFiles::writeLanguage(ini, 1));
+    EXPECT_EQ(1, RenewerFiles::readLanguage(ini, firstRun));
+    EXPECT_FALSE(firstRun);
+    EXPECT_NE(std::string::npos, readAll(ini).find("[Options]\r\nLanguage=1\r\n"));
+}
+
+TEST_F(RenewerCheck, RegistryStoreKeepsAnyValue) {
+    const std::string key = std::string(kRenewerKey) + "\\Odd=Key%";
+    const std::string value = "line\r\nbreak = 100% \x01";
+    ASSERT_TRUE(platform::SetCurrentUserString(key.c_str(), "Na=me", value));
+    EXPECT_EQ(value, platform::CurrentUserString(key.c_str(), "NA=ME", 1024));
+    EXPECT_EQ("", platform::CurrentUserString(key.c_str(), "na=me", value.size())) << "too long for the buffer";
+    std::string v;
+    EXPECT_TRUE(platform::CurrentUserValue(key.c_str(), "na=me", value.size() + 1, v));
+    const std::string longName(260, 'k');
+    ASSERT_TRUE(platform::SetCurrentUserString((std::string(kRenewerKey) + "\\" + longName).c_str(), "Version", "1"));
+    for (const std::string& name : platform::CurrentUserSubkeys(kRenewerKey, 260)) EXPECT_NE(longName, name);
+}
+
+}  // namespace
