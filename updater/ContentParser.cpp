@@ -1,6 +1,8 @@
 #include "updater/ContentParser.h"
 
 
+#include <new>
+
 #include "framework/bwstream.h"
 
 namespace {
@@ -25,6 +27,16 @@ enum class State { Start, Text, TagName, TagEnd, AttrName, AfterName, Value };
 }  // namespace
 
 int XmlParser::Parse(ibwstream& in) {
+    // Out of memory the reader stops as on a broken stream; what was built
+    // stays built, and no exception leaves the updater's core.
+    try {
+        return parseBytes(in);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
+
+int XmlParser::parseBytes(ibwstream& in) {
     int cur = 0, prev = 0, prev2 = 0;
     std::string text;
     State state = State::Start;

@@ -53,6 +53,8 @@ protected:
     virtual int OnComment(const char*, size_t) { return 0; }
 
 private:
+    int parseBytes(ibwstream& in);
+
     XmlTag tag_;
     std::vector<XmlAttrNode> attrs_;
 };

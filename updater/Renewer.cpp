@@ -156,11 +156,8 @@ uint32_t GetContentThread::run() {
     return 0;
 }
 
-void GetContentThread::stop() {
-    Thread::stop();
-    cancel();
-}
-
+// Called by stop while a fetch is under way: closing the session makes its
+// blocked reads fail at once.
 void GetContentThread::cancel() {
     std::lock_guard<std::mutex> hold(sessionLock_);
     if (session_) session_->close();

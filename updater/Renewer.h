@@ -68,7 +68,6 @@ public:
     GetContentThread(platform::WindowHandle window, std::string url, ObjNode* group);
 
     uint32_t run() override;
-    void stop() override;
     // Not stopped.
     bool isActive() const { return !stopRequested(); }
 

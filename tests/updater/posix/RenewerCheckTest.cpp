@@ -362,3 +362,42 @@ TEST_F(RenewerCheck, RegistryStoreKeepsAnyValue) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenewerCheck, BadDescriptionsFailTheCheckAndLeaveTheTreeIntact) {
+    std::string deep = "<TREE TITLE=Root><TREE TITLE=Zelko>";
+    for (int i = 0; i < 100000; ++i) deep += "<TREE TITLE=Brask VERSION=99>";
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += char(i * 7 % 256);
+    const struct {
+        const char* name;
+        std::string body;
+        bool failed;
+    } cases[] = {
+        {"empty.xml", "", true},
+        {"binary.xml", binary, true},
+        {"large.xml", std::string(10 << 20, 'x'), true},
+        {"unterminated.xml", "<TREE TITLE=Root><TREE TITLE=Zelko><TREE TITLE=\"Brask VERSION=9", false},
+        {"comment.xml", "<TREE TITLE=Root><TREE TITLE=Zelko><!-- <TREE TITLE=Brask VERSION=99>", false},
+        {"deep.xml", deep, false},
+    };
+    for (const auto& c : cases) {
+        writeFile(folder_ + "/root/" + c.name, c.body);
+        install(("/" + std::string(c.name)).c_str());
+        Renewer r;
+        Answers close(kAnswerClose);
+        const uint32_t start = platform::TickCount();
+        EXPECT_FALSE(r.checkAtStart("Zelko", false, close).newerFound) << c.name;
+        EXPECT_LT(platform::TickCount() - start, 20000u) << c.name;
+        ObjNode* g = r.findGroup("Zelko");
+        ASSERT_TRUE(g && g->firstChild()) << c.name;
+        EXPECT_EQ(c.failed ? ObjNode::Checked | ObjNode::CheckFailed : ObjNode::Checked | ObjNode::CheckSucceeded,
+                  g->flags)
+            << c.name;
+        EXPECT_EQ("Brask", g->firstChild()->prop().title) << c.name;
+        EXPECT_EQ(nullptr, g->firstChild()->nextSibling()) << c.name;
+    }
+}
+
+}  // namespace
