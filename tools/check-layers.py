@@ -10,7 +10,7 @@ import os
 import re
 import sys
 
-LAYERS = ["platform", "framework", "app", "batch", "site", "engine", "app/shell", "ui"]
+LAYERS = ["platform", "framework", "app", "batch", "site", "engine", "app/shell", "updater", "ui"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 SOURCE = (".h", ".cpp", ".c")
 
