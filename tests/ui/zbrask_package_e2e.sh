@@ -20,6 +20,7 @@ touch "$root/var/lib/dpkg/status"
 dpkg --root="$root" --force-depends --force-script-chrootless -i "$deb" >dpkg.txt 2>&1 || fail "dpkg: $(cat dpkg.txt)"
 program=$root/usr/bin/zbrask
 [ -x "$program" ] || fail "no usr/bin/zbrask in the package"
+[ -x "$root/usr/bin/zrenew" ] || fail "no usr/bin/zrenew in the package"
 for f in usr/share/zbrask/zbenu.lng usr/share/zbrask/zbrus.lng usr/share/man/man1/zbrask.1; do
     [ -f "$root/$f" ] || fail "no $f in the package"
 done
