@@ -91,7 +91,7 @@ protected:
 
     // Runs the console program; its exit status.
     int zrenew(const std::string& args, std::string* out = nullptr) const {
-        const std::string command = std::string(ZB_BINARY_DIR "/updater/console/zrenew ") + args + " > " + folder_ +
+        const std::string command = std::string(ZB_BINARY_DIR "/bin/zrenew ") + args + " > " + folder_ +
                                     "/out.txt 2> " + folder_ + "/err.txt";
         const int status = system(command.c_str());
         if (out) *out = readAll(folder_ + "/out.txt");
