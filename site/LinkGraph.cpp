@@ -146,6 +146,100 @@ void LinkGraph::setState(ToBeOpenTN& node, uint16_t state) {
     if (nodeChanged) nodeChanged(node);
 }
 
+void LinkGraph::setFlags(ToBeOpenTN& node, uint32_t flags) {
+    if (node.flags == flags) return;
+    const bool queued = node.state == StateQueued;
+    if (queued) count(node, -1);
+    node.flags = flags;
+    if (queued) {
+        count(node, +1);
+        reprioritise(node);
+    }
+}
+
+void LinkGraph::reprioritise(ToBeOpenTN& node) {
+    if (node.state != StateQueued) return;
+    uint16_t p = queuePriority(node);
+    if (p == node.priority) return;
+    node.priority = p;
+    // Lowered as well as raised: the subtree priorities are recomputed
+    // upward from the children.
+    for (ToBeOpenTN* n = &node; n; n = n->parentNode()) {
+        uint16_t v = std::max(n->priority, n->childrenPriority());
+        if (v == n->subtreePriority && n != &node) return;
+        uint16_t old = n->subtreePriority;
+        n->subtreePriority = v;
+        if (ToBeOpenTN* up = n->parentNode()) up->childPriorityChanged(n, old);
+    }
+}
+
+void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
+    if (from.isRoot()) return;
+    // The nodes whose level may depend on from: those its links reach.
+    std::vector<ToBeOpenTN*> reach{&from};
+    std::unordered_set<ToBeOpenTN*> inReach{&from};
+    for (size_t i = 0; i < reach.size(); ++i) {
+        for (ExtractNode* l : each<ExtractNode>(reach[i]->links)) {
+            ToBeOpenTN* t = l->target;
+            if (t && t != &root_ && inReach.insert(t).second) reach.push_back(t);
+        }
+    }
+    // Their levels from referrers outside the set, which stay as they are;
+    // then shortest chains inside it. A level never falls along a chain,
+    // so one bucket per level settles each node once.
+    constexpr int kNone = kMaxLinkLevel + 1;
+    std::unordered_map<ToBeOpenTN*, int> level;
+    level.reserve(reach.size());
+    std::vector<std::vector<ToBeOpenTN*>> bucket(kNone);
+    auto offer = [&](ToBeOpenTN* t, int lv) {
+        auto it = level.find(t);
+        if (it != level.end() && it->second <= lv) return;
+        level[t] = lv;
+        bucket[lv].push_back(t);
+    };
+    auto linkFrom = [&](const ToBeOpenTN& page, const ToBeOpenTN& t) {
+        int best = kNone;
+        if (&page == &root_) return 0;  // a start URL
+        bool flat = (page.flags & FlagFlatLinks) != 0;
+        for (const ExtractNode* l : each<ExtractNode>(page.links))
+            if (l->target == &t) best = std::min(best, linkLevel(page.level, t.onStartHost, l->flags, flat));
+        return best;
+    };
+    for (ToBeOpenTN* t : reach) {
+        for (ToBeOpenTN* r : t->referrers) {
+            if (inReach.count(r)) continue;
+            if (r != &root_ && !policy_.withinLevels(r->level)) continue;
+            if (int lv = linkFrom(*r, *t); lv < kNone) offer(t, lv);
+        }
+    }
+    std::unordered_set<ToBeOpenTN*> settled;
+    for (int lv = 0; lv < kNone; ++lv) {
+        for (size_t i = 0; i < bucket[lv].size(); ++i) {
+            ToBeOpenTN* n = bucket[lv][i];
+            if (level[n] != lv || !settled.insert(n).second) continue;
+            if (!policy_.withinLevels(lv)) continue;
+            bool flat = (n->flags & FlagFlatLinks) != 0;
+            for (ExtractNode* l : each<ExtractNode>(n->links)) {
+                ToBeOpenTN* t = l->target;
+                if (t && inReach.count(t)) offer(t, linkLevel(lv, t->onStartHost, l->flags, flat));
+            }
+        }
+    }
+    for (ToBeOpenTN* n : reach) {
+        auto it = level.find(n);
+        // No chain from outside: what it had stays (a folder made on the way,
+        // a node whose only referrers are beyond the limits).
+        if (it == level.end() || n->level == ToBeOpenTN::kFolderLevel || n->level == it->second) continue;
+        n->level = static_cast<uint8_t>(it->second);
+        if (n->state == StateQueued) {
+            reprioritise(*n);
+        } else if (n->state == StateNew && !(n->flags & FlagReceived) &&
+                   policy_.nodeDecision(n->flags, nodeUrl(n), n->level)) {
+            setState(*n, StateQueued);
+        }
+    }
+}
+
 ToBeOpenTN* LinkGraph::bestQueued() const {
     const ToBeOpenTN* n = &root_;
     if (n->subtreePriority == 0) return nullptr;
