@@ -186,7 +186,9 @@ void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
     }
     // Their levels from referrers outside the set, which stay as they are;
     // then shortest chains inside it. A level never falls along a chain,
-    // so one bucket per level settles each node once.
+    // so one bucket per level settles each node once. Chains go on beyond
+    // the limits: a page fetched while it was within them keeps its links,
+    // and their levels must rise with it.
     constexpr int kNone = kMaxLinkLevel + 1;
     std::unordered_map<ToBeOpenTN*, int> level;
     level.reserve(reach.size());
@@ -208,7 +210,6 @@ void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
     for (ToBeOpenTN* t : reach) {
         for (ToBeOpenTN* r : t->referrers) {
             if (inReach.count(r)) continue;
-            if (r != &root_ && !policy_.withinLevels(r->level)) continue;
             if (int lv = linkFrom(*r, *t); lv < kNone) offer(t, lv);
         }
     }
@@ -217,7 +218,6 @@ void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
         for (size_t i = 0; i < bucket[lv].size(); ++i) {
             ToBeOpenTN* n = bucket[lv][i];
             if (level[n] != lv || !settled.insert(n).second) continue;
-            if (!policy_.withinLevels(lv)) continue;
             bool flat = (n->flags & FlagFlatLinks) != 0;
             for (ExtractNode* l : each<ExtractNode>(n->links)) {
                 ToBeOpenTN* t = l->target;
@@ -348,7 +348,10 @@ void LinkGraph::lowerLevel(ToBeOpenTN& target, int level, uint32_t linkFlags) {
     while (!work.empty()) {
         ToBeOpenTN* n = work.back();
         work.pop_back();
-        if (n != &target) {
+        if (n == &target) {
+            // Queued on its longer chain: the shorter one gives it its place.
+            reprioritise(*n);
+        } else {
             if (n->state == StateQueued) {
                 setState(*n, StateNew);
                 setState(*n, StateQueued);
