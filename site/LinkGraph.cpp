@@ -173,64 +173,92 @@ void LinkGraph::reprioritise(ToBeOpenTN& node) {
     }
 }
 
+int LinkGraph::levelThrough(const ToBeOpenTN& page, const ToBeOpenTN& target) const {
+    if (&page == &root_) return 0;  // a start URL
+    int best = kMaxLinkLevel + 1;
+    const bool flat = (page.flags & FlagFlatLinks) != 0;
+    for (const ExtractNode* l : each<ExtractNode>(page.links))
+        if (l->target == &target) best = std::min(best, linkLevel(page.level, target.onStartHost, l->flags, flat));
+    return best;
+}
+
 void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
     if (from.isRoot()) return;
-    // The nodes whose level may depend on from: those its links reach.
-    std::vector<ToBeOpenTN*> reach{&from};
-    std::unordered_set<ToBeOpenTN*> inReach{&from};
-    for (size_t i = 0; i < reach.size(); ++i) {
-        for (ExtractNode* l : each<ExtractNode>(reach[i]->links)) {
-            ToBeOpenTN* t = l->target;
-            if (t && t != &root_ && inReach.insert(t).second) reach.push_back(t);
-        }
-    }
-    // Their levels from referrers outside the set, which stay as they are;
-    // then shortest chains inside it. A level never falls along a chain,
-    // so one bucket per level settles each node once. Chains go on beyond
-    // the limits: a page fetched while it was within them keeps its links,
-    // and their levels must rise with it.
     constexpr int kNone = kMaxLinkLevel + 1;
+    std::unordered_map<ToBeOpenTN*, uint8_t> before;  // the nodes touched, with their old levels
+    auto touch = [&before](ToBeOpenTN* n) { before.emplace(n, n->level); };
+
+    // 1. The nodes whose level no referrer outside their own set still
+    // gives: from and those reached from it whose chain went through it.
+    // A node that joins the set puts its targets up for a second look.
+    std::unordered_set<ToBeOpenTN*> suspect;
+    std::vector<ToBeOpenTN*> look{&from};
+    for (ExtractNode* l : each<ExtractNode>(from.links)) look.push_back(l->target);
+    while (!look.empty()) {
+        ToBeOpenTN* t = look.back();
+        look.pop_back();
+        if (!t || t == &root_ || t->level == ToBeOpenTN::kFolderLevel || suspect.count(t)) continue;
+        bool given = false;
+        for (ToBeOpenTN* r : t->referrers)
+            if (!suspect.count(r) && levelThrough(*r, *t) <= t->level) { given = true; break; }
+        if (given) continue;
+        suspect.insert(t);
+        for (ExtractNode* l : each<ExtractNode>(t->links)) look.push_back(l->target);
+    }
+
+    // 2. Their levels from the referrers outside the set, then the shortest
+    // chains inside it: a level never falls along a chain, so one bucket
+    // per level settles each node once. A suspect that no chain reaches
+    // keeps what it had.
     std::unordered_map<ToBeOpenTN*, int> level;
-    level.reserve(reach.size());
     std::vector<std::vector<ToBeOpenTN*>> bucket(kNone);
     auto offer = [&](ToBeOpenTN* t, int lv) {
+        if (lv >= kNone) return;
         auto it = level.find(t);
         if (it != level.end() && it->second <= lv) return;
         level[t] = lv;
         bucket[lv].push_back(t);
     };
-    auto linkFrom = [&](const ToBeOpenTN& page, const ToBeOpenTN& t) {
-        int best = kNone;
-        if (&page == &root_) return 0;  // a start URL
-        bool flat = (page.flags & FlagFlatLinks) != 0;
-        for (const ExtractNode* l : each<ExtractNode>(page.links))
-            if (l->target == &t) best = std::min(best, linkLevel(page.level, t.onStartHost, l->flags, flat));
-        return best;
-    };
-    for (ToBeOpenTN* t : reach) {
-        for (ToBeOpenTN* r : t->referrers) {
-            if (inReach.count(r)) continue;
-            if (int lv = linkFrom(*r, *t); lv < kNone) offer(t, lv);
-        }
-    }
-    std::unordered_set<ToBeOpenTN*> settled;
+    for (ToBeOpenTN* t : suspect)
+        for (ToBeOpenTN* r : t->referrers)
+            if (!suspect.count(r)) offer(t, levelThrough(*r, *t));
+    std::vector<ToBeOpenTN*> changed{&from};
     for (int lv = 0; lv < kNone; ++lv) {
         for (size_t i = 0; i < bucket[lv].size(); ++i) {
             ToBeOpenTN* n = bucket[lv][i];
-            if (level[n] != lv || !settled.insert(n).second) continue;
-            bool flat = (n->flags & FlagFlatLinks) != 0;
+            if (level[n] != lv) continue;  // settled at a smaller level
+            if (n->level != lv) {
+                touch(n);
+                n->level = static_cast<uint8_t>(lv);
+            }
+            changed.push_back(n);
+            const bool flat = (n->flags & FlagFlatLinks) != 0;
             for (ExtractNode* l : each<ExtractNode>(n->links)) {
                 ToBeOpenTN* t = l->target;
-                if (t && inReach.count(t)) offer(t, linkLevel(lv, t->onStartHost, l->flags, flat));
+                if (t && suspect.count(t)) offer(t, linkLevel(lv, t->onStartHost, l->flags, flat));
             }
         }
     }
-    for (ToBeOpenTN* n : reach) {
-        auto it = level.find(n);
-        // No chain from outside: what it had stays (a folder made on the way,
-        // a node whose only referrers are beyond the limits).
-        if (it == level.end() || n->level == ToBeOpenTN::kFolderLevel || n->level == it->second) continue;
-        n->level = static_cast<uint8_t>(it->second);
+
+    // 3. Shorter chains from there on, as when a link finds one (from's own
+    // links may give less now).
+    while (!changed.empty()) {
+        ToBeOpenTN* n = changed.back();
+        changed.pop_back();
+        const bool flat = (n->flags & FlagFlatLinks) != 0;
+        for (ExtractNode* l : each<ExtractNode>(n->links)) {
+            ToBeOpenTN* t = l->target;
+            if (!t || t == &root_) continue;
+            int lv = linkLevel(n->level, t->onStartHost, l->flags, flat);
+            if (lv >= t->level) continue;
+            touch(t);
+            t->level = static_cast<uint8_t>(lv);
+            changed.push_back(t);
+        }
+    }
+
+    for (auto& [n, old] : before) {
+        if (n->level == old) continue;
         if (n->state == StateQueued) {
             reprioritise(*n);
         } else if (n->state == StateNew && !(n->flags & FlagReceived) &&

@@ -156,6 +156,8 @@ private:
     void addOrphan(ToBeOpenTN* node);
     void inheritBranch(ToBeOpenTN& node);
     bool isPage(const ToBeOpenTN& node) const;
+    // The smallest level page's links give target (the root: 0).
+    int levelThrough(const ToBeOpenTN& page, const ToBeOpenTN& target) const;
 
     FollowPolicy& policy_;
     LocalFileRule fileRule_;

@@ -345,7 +345,9 @@ TEST_F(MarksTest, CountersEqualARecountAfterEveryOperation) {
     ForEachNode(g.root(), [&nodes](ToBeOpenTN& n) { nodes.push_back(&n); });
     ASSERT_GT(nodes.size(), size_t(kPages));
 
+    // The priorities are costly to compute: every 97th step.
     auto check = [&](int step, int op) {
+        const bool priorities = step % 97 == 0;
         uint32_t files = 0, pictures = 0;
         uint16_t best = 0;
         bool ok = true;
@@ -355,7 +357,7 @@ TEST_F(MarksTest, CountersEqualARecountAfterEveryOperation) {
             else if (n.flags & (FlagSkipped | FlagExcluded)) {
             } else if (n.flags & FlagPicture) ++pictures;
             else ++files;
-            if (n.priority != g.queuePriority(n) && ok) {
+            if (priorities && ok && n.priority != g.queuePriority(n)) {
                 ok = false;
                 ADD_FAILURE() << g.urlOf(n).c_str() << " " << n.priority << " " << g.queuePriority(n) << " level " << int(n.level) << " flags " << n.flags;
             }
