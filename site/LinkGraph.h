@@ -89,7 +89,8 @@ public:
     uint16_t queuePriority(const ToBeOpenTN& node) const;
     // New flags for a node: a queued node leaves the counters and the queue
     // under its old flags and enters them under the new ones, so a skipped
-    // node keeps its state with priority 0 and is counted no more.
+    // node keeps its state with priority 0 and is counted no more (an
+    // embedded file that is no picture is always counted).
     void setFlags(ToBeOpenTN& node, uint32_t flags);
     // A queued node's priority computed again; the counters stay.
     void reprioritise(ToBeOpenTN& node);
