@@ -126,4 +126,28 @@ TEST(WindowMarks, SkippingAHostBranchStopsTheJobsWorkOnIt) {
     EXPECT_EQ(0u, job.window->filesQueued());
 }
 
+TEST(WindowMarks, SkippingANodeThatIsDownloadingStopsItsDownload) {
+    ServedSite site("stop");
+    const std::string stalled = "/w/stall?" + site.name;
+    site.write("index.html", LinkPage({stalled}));
+    EngineJob job;
+    StartSite(job, site, 1);
+    ToBeOpenTN* node = nullptr;
+    job.onIdle = [&](EngineJob& j) {
+        if (node) return;
+        ToBeOpenTN* n = j.window->graph().find(workertest::HttpUrl(stalled));
+        if (!n || n->state != StateLoading) return;
+        node = n;
+        EXPECT_EQ(1u, j.window->skipNodes({{n, false}}, MarkView::Links));
+        EXPECT_EQ(StateLoading, n->state) << "until the end message arrives";
+    };
+    // The server holds the request far longer than this.
+    ASSERT_TRUE(job.run(20));
+    ASSERT_NE(nullptr, node);
+    EXPECT_NE(0u, node->flags & FlagSkipped);
+    EXPECT_NE(StateLoading, node->state);
+    EXPECT_EQ(1u, workertest::LoggedRequests(stalled).size());
+    EXPECT_TRUE(job.window->activeList().empty());
+}
+
 }  // namespace enginetest
