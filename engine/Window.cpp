@@ -34,8 +34,10 @@ Window::Window(WindowViews& views, platform::WindowHandle self, DialUp& dialUp, 
       filter_(project_, settings_.skip),
       graph_(filter_),
       rewriter_(graph_),
-      stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}) {
+      stubs_(graph_, PageLanguage{lang_, settings_.languageCode.view()}),
+      marks_(graph_) {
     stubs_.installInGraph();
+    hookMarks();
     graph_.reportError = [this](int text, std::string_view file) { reportDamagedTree(text, AStr(file)); };
     // The tree file read or written: a passing text of the status line
     // (0 gives it back to the job's own).

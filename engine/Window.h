@@ -27,6 +27,7 @@
 #include "site/FileClasses.h"
 #include "site/LinkFlags.h"
 #include "site/LinkGraph.h"
+#include "site/NodeMarks.h"
 #include "site/MissionFilter.h"
 #include "site/Project.h"
 
@@ -224,6 +225,17 @@ public:
     const AStr& outputFolder() const { return graph_.outputFolder; }
     bool graphChanged() const { return graphChanged_; }
 
+    // The user's marks on the selected items, in the view's order (see
+    // NodeMarks): a skipped node's running download is stopped, a copy
+    // dropped is deleted, and a changed flag makes the tree file due. Each
+    // returns how many items stood for a node; starting the job afterwards
+    // is the command's.
+    size_t skipNodes(const std::vector<MarkItem>& items, MarkView view);
+    size_t includeNodes(const std::vector<MarkItem>& items, MarkView view);
+    size_t preferNodes(const std::vector<MarkItem>& items, MarkView view);
+    size_t unpreferNodes(const std::vector<MarkItem>& items, MarkView view);
+    size_t flatLinks(const std::vector<MarkItem>& items, bool on);
+
     // The time source, replaceable in tests.
     std::function<uint32_t()> clock;
 
@@ -274,6 +286,8 @@ private:
     BraskNode* entryOf(const void* worker) const;
     void forget(ToBeOpenTN* node);
     void deleteLocalFiles(ToBeOpenTN& node);
+    void hookMarks();
+    size_t takeMarks(size_t items);
     // Deletes the file at a node's path relative to the output folder and
     // clears the path.
     void deleteNodeFile(AStr& relative);
@@ -292,6 +306,7 @@ private:
     LinkGraph graph_;
     PageRewriter rewriter_;
     StubPages stubs_;
+    NodeMarks marks_;
 
     ActiveList active_;
     TransferRate rate_;

@@ -146,6 +146,128 @@ void LinkGraph::setState(ToBeOpenTN& node, uint16_t state) {
     if (nodeChanged) nodeChanged(node);
 }
 
+void LinkGraph::setFlags(ToBeOpenTN& node, uint32_t flags) {
+    if (node.flags == flags) return;
+    const bool queued = node.state == StateQueued;
+    if (queued) count(node, -1);
+    node.flags = flags;
+    if (queued) {
+        count(node, +1);
+        reprioritise(node);
+    }
+}
+
+void LinkGraph::reprioritise(ToBeOpenTN& node) {
+    if (node.state != StateQueued) return;
+    uint16_t p = queuePriority(node);
+    if (p == node.priority) return;
+    node.priority = p;
+    // Lowered as well as raised: the subtree priorities are recomputed
+    // upward from the children.
+    for (ToBeOpenTN* n = &node; n; n = n->parentNode()) {
+        uint16_t v = std::max(n->priority, n->childrenPriority());
+        if (v == n->subtreePriority && n != &node) return;
+        uint16_t old = n->subtreePriority;
+        n->subtreePriority = v;
+        if (ToBeOpenTN* up = n->parentNode()) up->childPriorityChanged(n, old);
+    }
+}
+
+int LinkGraph::levelThrough(const ToBeOpenTN& page, const ToBeOpenTN& target) const {
+    if (&page == &root_) return 0;  // a start URL
+    int best = kMaxLinkLevel + 1;
+    const bool flat = (page.flags & FlagFlatLinks) != 0;
+    for (const ExtractNode* l : each<ExtractNode>(page.links))
+        if (l->target == &target) best = std::min(best, linkLevel(page.level, target.onStartHost, l->flags, flat));
+    return best;
+}
+
+void LinkGraph::recomputeLevels(ToBeOpenTN& from) {
+    if (from.isRoot()) return;
+    constexpr int kNone = kMaxLinkLevel + 1;
+    std::unordered_map<ToBeOpenTN*, uint8_t> before;  // the nodes touched, with their old levels
+    auto touch = [&before](ToBeOpenTN* n) { before.emplace(n, n->level); };
+
+    // 1. The nodes whose level no referrer outside their own set still
+    // gives: from and those reached from it whose chain went through it.
+    // A node that joins the set puts its targets up for a second look.
+    std::unordered_set<ToBeOpenTN*> suspect;
+    std::vector<ToBeOpenTN*> look{&from};
+    for (ExtractNode* l : each<ExtractNode>(from.links)) look.push_back(l->target);
+    while (!look.empty()) {
+        ToBeOpenTN* t = look.back();
+        look.pop_back();
+        if (!t || t == &root_ || t->level == ToBeOpenTN::kFolderLevel || suspect.count(t)) continue;
+        bool given = false;
+        for (ToBeOpenTN* r : t->referrers)
+            if (!suspect.count(r) && levelThrough(*r, *t) <= t->level) { given = true; break; }
+        if (given) continue;
+        suspect.insert(t);
+        for (ExtractNode* l : each<ExtractNode>(t->links)) look.push_back(l->target);
+    }
+
+    // 2. Their levels from the referrers outside the set, then the shortest
+    // chains inside it: a level never falls along a chain, so one bucket
+    // per level settles each node once. A suspect that no chain reaches
+    // keeps what it had.
+    std::unordered_map<ToBeOpenTN*, int> level;
+    std::vector<std::vector<ToBeOpenTN*>> bucket(kNone);
+    auto offer = [&](ToBeOpenTN* t, int lv) {
+        if (lv >= kNone) return;
+        auto it = level.find(t);
+        if (it != level.end() && it->second <= lv) return;
+        level[t] = lv;
+        bucket[lv].push_back(t);
+    };
+    for (ToBeOpenTN* t : suspect)
+        for (ToBeOpenTN* r : t->referrers)
+            if (!suspect.count(r)) offer(t, levelThrough(*r, *t));
+    std::vector<ToBeOpenTN*> changed{&from};
+    for (int lv = 0; lv < kNone; ++lv) {
+        for (size_t i = 0; i < bucket[lv].size(); ++i) {
+            ToBeOpenTN* n = bucket[lv][i];
+            if (level[n] != lv) continue;  // settled at a smaller level
+            if (n->level != lv) {
+                touch(n);
+                n->level = static_cast<uint8_t>(lv);
+            }
+            changed.push_back(n);
+            const bool flat = (n->flags & FlagFlatLinks) != 0;
+            for (ExtractNode* l : each<ExtractNode>(n->links)) {
+                ToBeOpenTN* t = l->target;
+                if (t && suspect.count(t)) offer(t, linkLevel(lv, t->onStartHost, l->flags, flat));
+            }
+        }
+    }
+
+    // 3. Shorter chains from there on, as when a link finds one (from's own
+    // links may give less now).
+    while (!changed.empty()) {
+        ToBeOpenTN* n = changed.back();
+        changed.pop_back();
+        const bool flat = (n->flags & FlagFlatLinks) != 0;
+        for (ExtractNode* l : each<ExtractNode>(n->links)) {
+            ToBeOpenTN* t = l->target;
+            if (!t || t == &root_) continue;
+            int lv = linkLevel(n->level, t->onStartHost, l->flags, flat);
+            if (lv >= t->level) continue;
+            touch(t);
+            t->level = static_cast<uint8_t>(lv);
+            changed.push_back(t);
+        }
+    }
+
+    for (auto& [n, old] : before) {
+        if (n->level == old) continue;
+        if (n->state == StateQueued) {
+            reprioritise(*n);
+        } else if (n->state == StateNew && !(n->flags & FlagReceived) &&
+                   policy_.nodeDecision(n->flags, nodeUrl(n), n->level)) {
+            setState(*n, StateQueued);
+        }
+    }
+}
+
 ToBeOpenTN* LinkGraph::bestQueued() const {
     const ToBeOpenTN* n = &root_;
     if (n->subtreePriority == 0) return nullptr;
@@ -254,7 +376,10 @@ void LinkGraph::lowerLevel(ToBeOpenTN& target, int level, uint32_t linkFlags) {
     while (!work.empty()) {
         ToBeOpenTN* n = work.back();
         work.pop_back();
-        if (n != &target) {
+        if (n == &target) {
+            // Queued on its longer chain: the shorter one gives it its place.
+            reprioritise(*n);
+        } else {
             if (n->state == StateQueued) {
                 setState(*n, StateNew);
                 setState(*n, StateQueued);

@@ -87,6 +87,18 @@ public:
     // A node that the file rule refuses is left new instead of queued.
     void setState(ToBeOpenTN& node, uint16_t state);
     uint16_t queuePriority(const ToBeOpenTN& node) const;
+    // New flags for a node: a queued node leaves the counters and the queue
+    // under its old flags and enters them under the new ones, so a skipped
+    // node keeps its state with priority 0 and is counted no more (an
+    // embedded file that is no picture is always counted).
+    void setFlags(ToBeOpenTN& node, uint32_t flags);
+    // A queued node's priority computed again; the counters stay.
+    void reprioritise(ToBeOpenTN& node);
+    // The user changed what a node's links give (forced, flat links): its
+    // level and those reached through its links are computed again from
+    // the chains of referrers, raised as well as lowered; nodes that come
+    // within the limits are queued, queued ones take their new priority.
+    void recomputeLevels(ToBeOpenTN& node);
     // The queued node with the highest priority, the first in name order
     // among equals; null when nothing is queued.
     ToBeOpenTN* bestQueued() const;
@@ -145,6 +157,8 @@ private:
     void addOrphan(ToBeOpenTN* node);
     void inheritBranch(ToBeOpenTN& node);
     bool isPage(const ToBeOpenTN& node) const;
+    // The smallest level page's links give target (the root: 0).
+    int levelThrough(const ToBeOpenTN& page, const ToBeOpenTN& target) const;
 
     FollowPolicy& policy_;
     LocalFileRule fileRule_;

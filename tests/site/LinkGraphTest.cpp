@@ -587,3 +587,18 @@ TEST(RefFromList, KeepsOrderThroughGrowthAndRemoval) {
     refs.append(&b);  // usable again after the array went
     EXPECT_EQ(&b, refs.first());
 }
+
+TEST_F(GraphTest, AQueuedNodeReachedByAShorterChainTakesThePriorityOfItsNewLevel) {
+    policy.internalLevels = 5;
+    ToBeOpenTN* top = start("http://h/");
+    fetched(top, {{"http://h/a.html"}});
+    ToBeOpenTN* a = node("http://h/a.html");
+    fetched(a, {{"http://h/b.html"}});
+    fetched(node("http://h/b.html"), {{"http://h/p.gif", FlagPicture}});
+    ToBeOpenTN* p = node("http://h/p.gif");
+    ASSERT_EQ(p->level, 3);
+    ASSERT_EQ(p->state, StateQueued);
+    fetched(top, {{"http://h/a.html"}, {"http://h/p.gif", FlagPicture}});
+    EXPECT_EQ(p->level, 1);
+    EXPECT_EQ(p->priority, g.queuePriority(*p));
+}
